@@ -1,0 +1,7 @@
+#include "AdminWindows.h"
+
+#include "app/WindowRegistry.h"
+
+void registerAdminWindows()
+{
+}

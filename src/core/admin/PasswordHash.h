@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Administrator passwords are kept as salted PBKDF2-SHA256 hashes:
+// "pbkdf2-sha256$<iterations>$<salt base64>$<hash base64>".
+namespace PasswordHash {
+
+QString make(const QString &password);
+// True when the stored value is a hash made by make().
+bool isHash(const QString &stored);
+// Compares a typed password with a stored value. A stored value that is not a hash is an
+// older plain-text password and is compared as text (the caller then replaces it).
+bool matches(const QString &password, const QString &stored);
+
+} // namespace PasswordHash

@@ -1,0 +1,1 @@
+// Placeholder translation unit; the grid is implemented in the presentation work.

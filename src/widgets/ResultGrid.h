@@ -1,0 +1,77 @@
+#pragma once
+
+#include "db/Statement.h"
+
+#include <QSqlRecord>
+#include <QVector>
+#include <QWidget>
+
+class QTableView;
+
+// The one result grid of the program: a read-only, whole-row-selecting table over the rows
+// of a statement, with column captions, hidden columns that stay loaded, formats, footer
+// totals under chosen columns, sorting by a click on a column title, a per-column filter of
+// the shown rows, and a current row that other windows read and write back through.
+// Rows are fetched lazily; footer totals come from one aggregate statement over the same
+// rows; sorting and filtering are done by the statement.
+class ResultGrid : public QWidget {
+    Q_OBJECT
+public:
+    enum class Format { Auto, Text, Money, Date, DateTime, Number };
+    enum class Footer { None, Count, Sum, SumWhole };
+
+    struct Column {
+        QString field;   // column name in the result
+        QString caption; // title shown; empty = the field name
+        Format format = Format::Auto;
+        Footer footer = Footer::None;
+        bool visible = true;
+    };
+
+    explicit ResultGrid(QWidget *parent = nullptr);
+    ~ResultGrid() override;
+
+    // Columns to show, in order. Without a call every column of the result is shown under
+    // its own name. Fields of the result not listed stay loaded and readable by value().
+    void setColumns(const QVector<Column> &columns);
+    // The key column that identifies a row (used to keep the current row over a refresh).
+    void setKeyField(const QString &field);
+    void setSortingEnabled(bool enabled);
+    void setFilterEnabled(bool enabled);
+
+    // Runs the statement and shows its rows. On failure shows nothing and returns false with
+    // the database's message.
+    bool setStatement(const Statement &statement, QString *error = nullptr);
+    // Runs the same statement again, keeping the current row where its key still exists.
+    bool refresh(QString *error = nullptr);
+    // Empties the grid (no statement).
+    void clear();
+
+    int rowCount() const;    // rows of the result after the filter (all of them, not the loaded)
+    int currentRow() const;  // -1 when there is none
+    void setCurrentRow(int row);
+    QVariant value(int row, const QString &field) const;
+    QVariant currentValue(const QString &field) const;
+    QSqlRecord record(int row) const;
+    QSqlRecord currentRecord() const;
+    // Field names of the result, in order.
+    QStringList fieldNames() const;
+    // The visible columns as shown, for printing and exporting.
+    QVector<Column> visibleColumns() const;
+    // The text a cell shows (formatted), by row and field.
+    QString displayText(int row, const QString &field) const;
+    // The footer text under a field, e.g. "共 12 条" or "1234.5".
+    QString footerText(const QString &field) const;
+    // The statement that the grid shows now, with the sort and the filter applied.
+    Statement currentStatement() const;
+
+    QTableView *view() const;
+
+signals:
+    void currentRowChanged(int row);
+    void rowActivated(int row); // double click or Enter on a row
+
+private:
+    class Private;
+    Private *d;
+};
