@@ -12,8 +12,7 @@ namespace Prompt {
 enum class Kind { Information, Warning, Error, Question, Password, SaveFile };
 
 void info(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("提示"));
-void warning(QWidget *parent, const QString &text,
-             const QString &caption = QStringLiteral("警告"));
+void warning(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("警告"));
 void error(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("错误"));
 // A Yes/No question; true for Yes.
 bool ask(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("请确认"));

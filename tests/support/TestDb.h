@@ -34,12 +34,12 @@ private:
 };
 
 // Skips a test on PostgreSQL when no server is there; otherwise creates the database.
-#define TSGL_FRESH_DB(testDb)                                                                  \
-    do {                                                                                       \
-        if (TestDb::wantsServer() && !TestDb::serverAvailable())                               \
-            QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");              \
-        const QString tsglCreateError = (testDb).create();                                     \
-        QVERIFY2(tsglCreateError.isEmpty(), qPrintable(tsglCreateError));                      \
+#define TSGL_FRESH_DB(testDb)                                                                      \
+    do {                                                                                           \
+        if (TestDb::wantsServer() && !TestDb::serverAvailable())                                   \
+            QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");                  \
+        const QString tsglCreateError = (testDb).create();                                         \
+        QVERIFY2(tsglCreateError.isEmpty(), qPrintable(tsglCreateError));                          \
     } while (0)
 
 // Runs one statement and returns the first column of the first row.

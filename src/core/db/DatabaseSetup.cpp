@@ -8,8 +8,7 @@
 
 namespace DatabaseSetup {
 
-bool createEmbedded(const QString &path, QString *error)
-{
+bool createEmbedded(const QString &path, QString *error) {
     const QString name = QStringLiteral("tsgl-create");
     bool ok = false;
     {

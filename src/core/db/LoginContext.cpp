@@ -2,23 +2,20 @@
 
 #include "IniFile.h"
 
-LoginContext &loginContext()
-{
+LoginContext &loginContext() {
     static LoginContext context;
     return context;
 }
 
-void LoginContext::readConfiguration(const IniFile &ini)
-{
+void LoginContext::readConfiguration(const IniFile &ini) {
     const QString zero = QStringLiteral("0");
     const QString part1 = QStringLiteral("part1");
     iniPath = ini.path();
     posPort = ini.read(QStringLiteral("PosPrt"), QStringLiteral("PosPort"), zero);
     if (posPort == zero)
         posPort = QStringLiteral("LPT1");
-    printReceiptAfterLending =
-        ini.read(QStringLiteral("PosPrt"), QStringLiteral("JieChuHouDaYin"), zero) ==
-        QLatin1String("1");
+    printReceiptAfterLending = ini.read(QStringLiteral("PosPrt"), QStringLiteral("JieChuHouDaYin"),
+                                        zero) == QLatin1String("1");
     enterKeySearch = ini.read(part1, QStringLiteral("WinA"), zero) == QLatin1String("1");
     softName = ini.read(part1, QStringLiteral("softname"), zero);
     telephone = ini.read(part1, QStringLiteral("tel"), zero);

@@ -1,8 +1,8 @@
 #include "Schema.h"
 
+#include "LoginContext.h"
 #include "Statement.h"
 #include "admin/PasswordHash.h"
-#include "LoginContext.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,56 +13,103 @@ namespace {
 
 using T = ColumnType;
 
-Column c(const char *name, ColumnType type, bool key = false)
-{
+Column c(const char *name, ColumnType type, bool key = false) {
     return {QString::fromUtf8(name), type, key};
 }
 
-QVector<Table> buildTables()
-{
+QVector<Table> buildTables() {
     QVector<Table> t;
     t.append({QStringLiteral("图书"),
-              {c("编号", T::Text, true), c("条形码", T::Text), c("名称", T::Text),
-               c("出版社", T::Text), c("分类号", T::Text), c("分类", T::Text),
-               c("二级分类", T::Text), c("存放位置", T::Text), c("索书号", T::Text),
-               c("作者", T::Text), c("译者", T::Text), c("数量", T::Integer),
-               c("价格", T::Money), c("出版时间", T::DateTime), c("页数", T::Integer),
-               c("isbn", T::Text), c("版次", T::Text), c("借出次数", T::Integer),
-               c("状态", T::Text), c("简介", T::Memo), c("py", T::Text), c("zch", T::Integer),
-               c("币种", T::Text), c("物品级别", T::Text), c("登记人", T::Text),
-               c("入库时间", T::DateTime), c("密级", T::Text), c("附件", T::Text),
-               c("来源", T::Text), c("捐赠人", T::Text), c("图片地址", T::Memo),
-               c("绝对地址", T::Memo), c("a1", T::Text), c("a2", T::Text), c("a3", T::Text),
-               c("预定状况", T::Text), c("预定到期时间", T::DateTime), c("TmpA", T::Text)}});
+              {c("编号", T::Text, true),
+               c("条形码", T::Text),
+               c("名称", T::Text),
+               c("出版社", T::Text),
+               c("分类号", T::Text),
+               c("分类", T::Text),
+               c("二级分类", T::Text),
+               c("存放位置", T::Text),
+               c("索书号", T::Text),
+               c("作者", T::Text),
+               c("译者", T::Text),
+               c("数量", T::Integer),
+               c("价格", T::Money),
+               c("出版时间", T::DateTime),
+               c("页数", T::Integer),
+               c("isbn", T::Text),
+               c("版次", T::Text),
+               c("借出次数", T::Integer),
+               c("状态", T::Text),
+               c("简介", T::Memo),
+               c("py", T::Text),
+               c("zch", T::Integer),
+               c("币种", T::Text),
+               c("物品级别", T::Text),
+               c("登记人", T::Text),
+               c("入库时间", T::DateTime),
+               c("密级", T::Text),
+               c("附件", T::Text),
+               c("来源", T::Text),
+               c("捐赠人", T::Text),
+               c("图片地址", T::Memo),
+               c("绝对地址", T::Memo),
+               c("a1", T::Text),
+               c("a2", T::Text),
+               c("a3", T::Text),
+               c("预定状况", T::Text),
+               c("预定到期时间", T::DateTime),
+               c("TmpA", T::Text)}});
     t.append({QStringLiteral("期刊"),
-              {c("编号", T::Text, true), c("名称", T::Text), c("条形码", T::Text),
-               c("物品级别", T::Text), c("分类", T::Text), c("二级分类", T::Text),
-               c("出版社", T::Text), c("存放位置", T::Text), c("数量", T::Integer),
-               c("ISSN", T::Text), c("py", T::Text), c("国内统一刊号", T::Text),
-               c("邮发代号", T::Text), c("出版时间", T::DateTime), c("第几期", T::Text),
-               c("入库时间", T::DateTime), c("总第几期", T::Text), c("价格", T::Money),
-               c("币种", T::Text), c("借出次数", T::Integer), c("状态", T::Text),
-               c("来源", T::Text), c("捐赠人", T::Text), c("简介", T::Memo),
-               c("登记人", T::Text), c("图片地址", T::Memo), c("绝对地址", T::Memo),
-               c("预定状况", T::Text), c("预定到期时间", T::DateTime)}});
-    t.append({QStringLiteral("读者库"),
-              {c("读者编号", T::Text, true), c("读者姓名", T::Text), c("性别", T::Text),
-               c("类别", T::Text), c("单位部门", T::Text), c("住址", T::Text),
-               c("联系电话", T::Text), c("班级", T::Text), c("院系", T::Text),
-               c("有效证件", T::Text), c("证件号码", T::Text), c("累计借阅次数", T::Integer),
-               c("未还数量", T::Integer), c("有效期", T::DateTime), c("状态", T::Text),
-               c("备注", T::Memo), c("密码", T::Text), c("卡内金额", T::Money),
-               c("登记人", T::Text), c("CardId", T::Text), c("登记日期", T::DateTime),
-               c("py", T::Text), c("pic", T::Image), c("TmpA", T::Text)}});
+              {c("编号", T::Text, true),
+               c("名称", T::Text),
+               c("条形码", T::Text),
+               c("物品级别", T::Text),
+               c("分类", T::Text),
+               c("二级分类", T::Text),
+               c("出版社", T::Text),
+               c("存放位置", T::Text),
+               c("数量", T::Integer),
+               c("ISSN", T::Text),
+               c("py", T::Text),
+               c("国内统一刊号", T::Text),
+               c("邮发代号", T::Text),
+               c("出版时间", T::DateTime),
+               c("第几期", T::Text),
+               c("入库时间", T::DateTime),
+               c("总第几期", T::Text),
+               c("价格", T::Money),
+               c("币种", T::Text),
+               c("借出次数", T::Integer),
+               c("状态", T::Text),
+               c("来源", T::Text),
+               c("捐赠人", T::Text),
+               c("简介", T::Memo),
+               c("登记人", T::Text),
+               c("图片地址", T::Memo),
+               c("绝对地址", T::Memo),
+               c("预定状况", T::Text),
+               c("预定到期时间", T::DateTime)}});
+    t.append(
+        {QStringLiteral("读者库"), {c("读者编号", T::Text, true), c("读者姓名", T::Text),
+                                    c("性别", T::Text),           c("类别", T::Text),
+                                    c("单位部门", T::Text),       c("住址", T::Text),
+                                    c("联系电话", T::Text),       c("班级", T::Text),
+                                    c("院系", T::Text),           c("有效证件", T::Text),
+                                    c("证件号码", T::Text),       c("累计借阅次数", T::Integer),
+                                    c("未还数量", T::Integer),    c("有效期", T::DateTime),
+                                    c("状态", T::Text),           c("备注", T::Memo),
+                                    c("密码", T::Text),           c("卡内金额", T::Money),
+                                    c("登记人", T::Text),         c("CardId", T::Text),
+                                    c("登记日期", T::DateTime),   c("py", T::Text),
+                                    c("pic", T::Image),           c("TmpA", T::Text)}});
     t.append({QStringLiteral("借出记录"),
-              {c("读者编号", T::Text), c("cardId", T::Text), c("读者姓名", T::Text),
-               c("条形码", T::Text), c("编号", T::Text), c("名称", T::Text),
-               c("类别", T::Text), c("物品级别", T::Text), c("价格", T::Money),
-               c("附件", T::Text), c("借阅日期", T::DateTime), c("归还日期", T::DateTime),
-               c("应还日期", T::DateTime), c("已还", T::Text), c("租金", T::Money),
-               c("押金", T::Money), c("罚金", T::Money), c("实际租期", T::Integer),
-               c("实际租金", T::Money), c("借阅经手人", T::Text), c("归还经手人", T::Text),
-               c("物品状况", T::Text), c("赔偿金额", T::Money), c("归还备注", T::Memo),
+              {c("读者编号", T::Text),      c("cardId", T::Text),       c("读者姓名", T::Text),
+               c("条形码", T::Text),        c("编号", T::Text),         c("名称", T::Text),
+               c("类别", T::Text),          c("物品级别", T::Text),     c("价格", T::Money),
+               c("附件", T::Text),          c("借阅日期", T::DateTime), c("归还日期", T::DateTime),
+               c("应还日期", T::DateTime),  c("已还", T::Text),         c("租金", T::Money),
+               c("押金", T::Money),         c("罚金", T::Money),        c("实际租期", T::Integer),
+               c("实际租金", T::Money),     c("借阅经手人", T::Text),   c("归还经手人", T::Text),
+               c("物品状况", T::Text),      c("赔偿金额", T::Money),    c("归还备注", T::Memo),
                c("id", T::AutoNumber, true)}});
     t.append({QStringLiteral("收入"),
               {c("id", T::AutoNumber, true), c("项目", T::Text), c("时间", T::DateTime),
@@ -70,31 +117,47 @@ QVector<Table> buildTables()
                c("管理员", T::Text), c("备注", T::Memo)}});
     t.append({QStringLiteral("管理员"),
               {c("adminname", T::Text), c("pwd", T::Text), c("qxadmin", T::YesNo),
-               c("qxdel", T::YesNo), c("qxbk", T::YesNo), c("qxrd", T::YesNo),
-               c("qxqk", T::YesNo), c("qxwp", T::YesNo), c("qxbkxg", T::YesNo),
-               c("qxrdxg", T::YesNo), c("qxqkxg", T::YesNo), c("qxDjXg", T::YesNo),
-               c("qxwpxg", T::YesNo), c("qxborrow", T::YesNo), c("qxreturn", T::YesNo),
-               c("qxsysset", T::YesNo), c("qxadddata", T::YesNo), c("qxModifyStock", T::YesNo)}});
+               c("qxdel", T::YesNo), c("qxbk", T::YesNo), c("qxrd", T::YesNo), c("qxqk", T::YesNo),
+               c("qxwp", T::YesNo), c("qxbkxg", T::YesNo), c("qxrdxg", T::YesNo),
+               c("qxqkxg", T::YesNo), c("qxDjXg", T::YesNo), c("qxwpxg", T::YesNo),
+               c("qxborrow", T::YesNo), c("qxreturn", T::YesNo), c("qxsysset", T::YesNo),
+               c("qxadddata", T::YesNo), c("qxModifyStock", T::YesNo)}});
     t.append({QStringLiteral("管理员日志"),
               {c("id", T::AutoNumber, true), c("事件", T::Text), c("日期", T::DateTime),
                c("管理员", T::Text), c("说明", T::Text)}});
     t.append({QStringLiteral("系统设置"),
-              {c("图书馆名", T::Text), c("地址", T::Text), c("电话", T::Text),
-               c("负责人", T::Text), c("超期每日罚金", T::Money), c("押金倍数", T::Float),
-               c("赔损金额倍数", T::Float), c("开户费", T::Money), c("启用租金功能", T::YesNo),
-               c("启用读者租金", T::YesNo), c("启用读者有效期", T::YesNo),
-               c("启用超期罚金", T::YesNo), c("借阅数量限制功能", T::YesNo),
-               c("启用押金功能", T::YesNo), c("启用预定功能", T::YesNo),
-               c("显示班级", T::YesNo), c("显示院系", T::YesNo),
-               c("借出时打印清单", T::YesNo), c("归还焦点条形码", T::YesNo),
-               c("归还焦点图书编号", T::YesNo), c("归还焦点读者编号", T::YesNo),
-               c("借阅焦点编号", T::YesNo), c("借阅焦点条形码", T::YesNo),
-               c("借阅证背面文字", T::Memo), c("WebNotice", T::Memo), c("a1", T::Text),
-               c("a2", T::Text), c("a3", T::Text)}});
-    t.append({QStringLiteral("b_tuiJian"),
-              {c("id", T::AutoNumber, true), c("编号", T::Text), c("名称", T::Text),
-               c("作者", T::Text), c("分类", T::Text), c("存放位置", T::Text),
-               c("推荐人", T::Text), c("memo", T::Text)}});
+              {c("图书馆名", T::Text),
+               c("地址", T::Text),
+               c("电话", T::Text),
+               c("负责人", T::Text),
+               c("超期每日罚金", T::Money),
+               c("押金倍数", T::Float),
+               c("赔损金额倍数", T::Float),
+               c("开户费", T::Money),
+               c("启用租金功能", T::YesNo),
+               c("启用读者租金", T::YesNo),
+               c("启用读者有效期", T::YesNo),
+               c("启用超期罚金", T::YesNo),
+               c("借阅数量限制功能", T::YesNo),
+               c("启用押金功能", T::YesNo),
+               c("启用预定功能", T::YesNo),
+               c("显示班级", T::YesNo),
+               c("显示院系", T::YesNo),
+               c("借出时打印清单", T::YesNo),
+               c("归还焦点条形码", T::YesNo),
+               c("归还焦点图书编号", T::YesNo),
+               c("归还焦点读者编号", T::YesNo),
+               c("借阅焦点编号", T::YesNo),
+               c("借阅焦点条形码", T::YesNo),
+               c("借阅证背面文字", T::Memo),
+               c("WebNotice", T::Memo),
+               c("a1", T::Text),
+               c("a2", T::Text),
+               c("a3", T::Text)}});
+    t.append(
+        {QStringLiteral("b_tuiJian"),
+         {c("id", T::AutoNumber, true), c("编号", T::Text), c("名称", T::Text), c("作者", T::Text),
+          c("分类", T::Text), c("存放位置", T::Text), c("推荐人", T::Text), c("memo", T::Text)}});
     t.append({QStringLiteral("读者类别"),
               {c("类别名", T::Text), c("借阅天数", T::Integer), c("借阅数量限制", T::Integer),
                c("租金", T::Money)}});
@@ -117,8 +180,7 @@ QVector<Table> buildTables()
     return t;
 }
 
-QVector<Index> buildIndexes()
-{
+QVector<Index> buildIndexes() {
     auto ix = [](const char *name, const char *table, QStringList cols) {
         return Index{QString::fromUtf8(name), QString::fromUtf8(table), std::move(cols)};
     };
@@ -148,8 +210,7 @@ QVector<Index> buildIndexes()
     };
 }
 
-QString typeName(ColumnType type, SqlDialect dialect)
-{
+QString typeName(ColumnType type, SqlDialect dialect) {
     const bool pg = dialect == SqlDialect::Server;
     switch (type) {
     case T::Text:
@@ -181,20 +242,17 @@ QString typeName(ColumnType type, SqlDialect dialect)
 
 } // namespace
 
-const QVector<Table> &tables()
-{
+const QVector<Table> &tables() {
     static const QVector<Table> all = buildTables();
     return all;
 }
 
-const QVector<Index> &indexes()
-{
+const QVector<Index> &indexes() {
     static const QVector<Index> all = buildIndexes();
     return all;
 }
 
-const Table *findTable(const QString &name)
-{
+const Table *findTable(const QString &name) {
     for (const Table &t : tables()) {
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
@@ -202,8 +260,7 @@ const Table *findTable(const QString &name)
     return nullptr;
 }
 
-QString checkedColumn(const QString &table, const QString &column)
-{
+QString checkedColumn(const QString &table, const QString &column) {
     const Table *t = findTable(table);
     if (!t)
         return QString();
@@ -214,8 +271,7 @@ QString checkedColumn(const QString &table, const QString &column)
     return QString();
 }
 
-QStringList createStatements(SqlDialect dialect)
-{
+QStringList createStatements(SqlDialect dialect) {
     QStringList out;
     for (const Table &t : tables()) {
         QStringList cols;
@@ -235,8 +291,7 @@ QStringList createStatements(SqlDialect dialect)
     return out;
 }
 
-bool isEmpty(QSqlDatabase db)
-{
+bool isEmpty(QSqlDatabase db) {
     const QStringList existing = db.tables();
     for (const Table &t : tables()) {
         for (const QString &name : existing) {
@@ -249,8 +304,7 @@ bool isEmpty(QSqlDatabase db)
 
 namespace {
 
-bool insertDefaultRows(const QSqlDatabase &db, QString *error)
-{
+bool insertDefaultRows(const QSqlDatabase &db, QString *error) {
     const QVariantList admin = {QString::fromUtf8(SuperAdminName),
                                 PasswordHash::make(QString::fromLatin1(DefaultPassword))};
     QString adminSql = QStringLiteral("insert into 管理员 values (?, ?");
@@ -259,18 +313,18 @@ bool insertDefaultRows(const QSqlDatabase &db, QString *error)
     adminSql += QLatin1Char(')');
     const QVector<Statement> rows = {
         Statement(adminSql, admin),
-        Statement(QStringLiteral(
-            "insert into 系统设置 (图书馆名, 地址, 电话, 负责人, 超期每日罚金, 押金倍数, "
-            "赔损金额倍数, 开户费, 启用租金功能, 启用读者租金, 启用读者有效期, 启用超期罚金, "
-            "借阅数量限制功能, 启用押金功能, 启用预定功能, 显示班级, 显示院系, 借出时打印清单, "
-            "归还焦点条形码, 归还焦点图书编号, 归还焦点读者编号, 借阅焦点编号, 借阅焦点条形码, "
-            "借阅证背面文字, WebNotice, a1, a2, a3) values ('图书馆', '', '', '', ?, 1, 1, ?, "
-            "0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, '', '', NULL, NULL, NULL)"),
-                  {Money::fromRaw(1000).toSql(), Money().toSql()}),
+        Statement(
+            QStringLiteral(
+                "insert into 系统设置 (图书馆名, 地址, 电话, 负责人, 超期每日罚金, 押金倍数, "
+                "赔损金额倍数, 开户费, 启用租金功能, 启用读者租金, 启用读者有效期, 启用超期罚金, "
+                "借阅数量限制功能, 启用押金功能, 启用预定功能, 显示班级, 显示院系, 借出时打印清单, "
+                "归还焦点条形码, 归还焦点图书编号, 归还焦点读者编号, 借阅焦点编号, 借阅焦点条形码, "
+                "借阅证背面文字, WebNotice, a1, a2, a3) values ('图书馆', '', '', '', ?, 1, 1, ?, "
+                "0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, '', '', NULL, NULL, NULL)"),
+            {Money::fromRaw(1000).toSql(), Money().toSql()}),
         Statement(QStringLiteral("insert into 读者类别 values ('普通', 30, 5, ?)"),
                   {Money().toSql()}),
-        Statement(QStringLiteral("insert into 物品级别 values ('普通', ?, 0)"),
-                  {Money().toSql()}),
+        Statement(QStringLiteral("insert into 物品级别 values ('普通', ?, 0)"), {Money().toSql()}),
         Statement(QStringLiteral("insert into 币种 values ('人民币')")),
         Statement(QStringLiteral("insert into 证件名 values ('身份证')")),
         Statement(QStringLiteral("insert into 存放位置 values ('书库')")),
@@ -285,8 +339,7 @@ bool insertDefaultRows(const QSqlDatabase &db, QString *error)
 
 } // namespace
 
-bool create(QSqlDatabase db, SqlDialect dialect, QString *error)
-{
+bool create(QSqlDatabase db, SqlDialect dialect, QString *error) {
     Transaction tx(db);
     QSqlQuery q(db);
     for (const QString &sql : createStatements(dialect)) {

@@ -23,9 +23,8 @@ SqlDialect dialect();
 
 // A separate connection under another name, for tests of a server and for the database
 // creator; the caller removes it with QSqlDatabase::removeDatabase.
-bool openNamed(const QString &connectionName, const QString &connectionString,
-               SqlDialect dialect, QString *error, bool allowCreate = false,
-               int connectTimeoutSeconds = 10);
+bool openNamed(const QString &connectionName, const QString &connectionString, SqlDialect dialect,
+               QString *error, bool allowCreate = false, int connectTimeoutSeconds = 10);
 
 // The file an embedded connection string names, relative paths taken from the working
 // directory.
