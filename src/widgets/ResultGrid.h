@@ -47,8 +47,8 @@ public:
     // Empties the grid (no statement).
     void clear();
 
-    int rowCount() const;    // rows of the result after the filter (all of them, not the loaded)
-    int currentRow() const;  // -1 when there is none
+    int rowCount() const;   // rows of the result after the filter (all of them, not the loaded)
+    int currentRow() const; // -1 when there is none
     void setCurrentRow(int row);
     QVariant value(int row, const QString &field) const;
     QVariant currentValue(const QString &field) const;
@@ -60,12 +60,27 @@ public:
     QVector<Column> visibleColumns() const;
     // The text a cell shows (formatted), by row and field.
     QString displayText(int row, const QString &field) const;
-    // The footer text under a field, e.g. "共 12 条" or "1234.5".
+    // The footer text under a field: the row count ("12"), or the sum ("1234.50" under a
+    // money column, "1234" for a whole sum); empty for a column without a footer.
     QString footerText(const QString &field) const;
     // The statement that the grid shows now, with the sort and the filter applied.
     Statement currentStatement() const;
 
     QTableView *view() const;
+
+    // Sorting and filtering, as the user does them through the column titles (a click sorts,
+    // the title's context menu filters). An unknown field gives an error and changes nothing.
+    bool sortBy(const QString &field, Qt::SortOrder order = Qt::AscendingOrder,
+                QString *error = nullptr);
+    // Shows only the rows whose field equals value (a NULL value: the empty ones).
+    bool setColumnFilter(const QString &field, const QVariant &value, QString *error = nullptr);
+    // Shows only the rows whose field contains text (ASCII letters in any case).
+    bool setColumnFilterContains(const QString &field, const QString &text,
+                                 QString *error = nullptr);
+    void clearColumnFilter(const QString &field);
+    void clearFilters();
+    // The distinct values of a column that its filter menu offers (under the other filters).
+    QVariantList filterValues(const QString &field, int limit = 50) const;
 
 signals:
     void currentRowChanged(int row);

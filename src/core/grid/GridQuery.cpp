@@ -1,0 +1,204 @@
+#include "GridQuery.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+// The base statement as a sub-select: blanks and a closing semicolon taken off.
+QString subSelect(const QString &sql) {
+    QString s = sql.trimmed();
+    while (s.endsWith(QLatin1Char(';')))
+        s = s.chopped(1).trimmed();
+    return s;
+}
+
+// Text for a "contains" pattern: the wildcard characters of like are matched literally.
+QString likePattern(const QString &text) {
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+} // namespace
+
+GridQuery::GridQuery(const Statement &base) {
+    setBase(base);
+}
+
+void GridQuery::setBase(const Statement &base) {
+    m_base = Statement(subSelect(base.sql()), base.values());
+    m_fields.clear();
+    m_sortField.clear();
+    m_sortOrder = Qt::AscendingOrder;
+    m_filters.clear();
+}
+
+QString GridQuery::resolveField(const QString &name) const {
+    for (const QString &f : m_fields) {
+        if (f == name)
+            return f;
+    }
+    for (const QString &f : m_fields) {
+        if (f.compare(name, Qt::CaseInsensitive) == 0)
+            return f;
+    }
+    return QString();
+}
+
+bool GridQuery::setSort(const QString &field, Qt::SortOrder order, QString *error) {
+    const QString real = resolveField(field);
+    if (real.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("结果中没有列“%1”，无法排序").arg(field);
+        return false;
+    }
+    m_sortField = real;
+    m_sortOrder = order;
+    return true;
+}
+
+bool GridQuery::setFilter(const QString &field, FilterKind kind, const QVariant &value,
+                          QString *error) {
+    const QString real = resolveField(field);
+    if (real.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("结果中没有列“%1”，无法筛选").arg(field);
+        return false;
+    }
+    removeFilter(real);
+    m_filters.append({real, kind, value});
+    return true;
+}
+
+void GridQuery::removeFilter(const QString &field) {
+    const QString real = resolveField(field);
+    for (int i = m_filters.size() - 1; i >= 0; --i) {
+        if (m_filters[i].field == real)
+            m_filters.remove(i);
+    }
+}
+
+const GridQuery::Filter *GridQuery::filterOf(const QString &field) const {
+    const QString real = resolveField(field);
+    for (const Filter &f : m_filters) {
+        if (f.field == real)
+            return &f;
+    }
+    return nullptr;
+}
+
+QString GridQuery::quoteIdentifier(const QString &name) {
+    QString inner = name;
+    inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilterOf) const {
+    Statement st(QStringLiteral("select ") + selectList + QStringLiteral(" from (") + m_base.sql() +
+                     QStringLiteral(") t"),
+                 m_base.values());
+    bool first = true;
+    for (const Filter &f : m_filters) {
+        if (f.field == skipFilterOf)
+            continue;
+        st.text(first ? QStringLiteral(" where ") : QStringLiteral(" and "));
+        first = false;
+        const QString column = QStringLiteral("t.") + quoteIdentifier(f.field);
+        if (f.kind == FilterKind::Contains) {
+            st.text(QStringLiteral("lower(cast(") + column +
+                    QStringLiteral(" as text)) like lower("))
+                .value(likePattern(f.value.toString()))
+                .text(QStringLiteral(") escape '\\'"));
+        } else if (f.value.isNull() || !f.value.isValid()) {
+            st.text(column + QStringLiteral(" is null"));
+        } else {
+            st.text(column + QStringLiteral("=")).value(f.value);
+        }
+    }
+    return st;
+}
+
+QString GridQuery::orderClause() const {
+    if (m_sortField.isEmpty())
+        return QString();
+    const QString dir =
+        m_sortOrder == Qt::AscendingOrder ? QStringLiteral(" asc") : QStringLiteral(" desc");
+    QString clause = QStringLiteral(" order by t.") + quoteIdentifier(m_sortField) + dir;
+    const QString tie = resolveField(m_tieBreaker);
+    if (!tie.isEmpty() && tie != m_sortField)
+        clause += QStringLiteral(", t.") + quoteIdentifier(tie) + dir;
+    return clause;
+}
+
+Statement GridQuery::probe() const {
+    return Statement(QStringLiteral("select * from (") + m_base.sql() +
+                         QStringLiteral(") t limit 0"),
+                     m_base.values());
+}
+
+Statement GridQuery::rows() const {
+    return wrapped(QStringLiteral("*")).text(orderClause());
+}
+
+Statement GridQuery::page(qint64 offset, int limit) const {
+    return rows().text(QStringLiteral(" limit %1 offset %2").arg(limit).arg(offset));
+}
+
+Statement GridQuery::totals(const QStringList &sumFields) const {
+    QString list = QStringLiteral("count(*)");
+    for (const QString &f : sumFields) {
+        const QString real = resolveField(f);
+        // An unknown name sums nothing rather than reaching the SQL text.
+        list += real.isEmpty()
+                    ? QStringLiteral(", null")
+                    : QStringLiteral(", sum(t.") + quoteIdentifier(real) + QLatin1Char(')');
+    }
+    return wrapped(list);
+}
+
+Statement GridQuery::distinctValues(const QString &field, int limit) const {
+    const QString real = resolveField(field);
+    if (real.isEmpty())
+        return Statement();
+    const QString column = QStringLiteral("t.") + quoteIdentifier(real);
+    return wrapped(QStringLiteral("distinct ") + column, real)
+        .text(QStringLiteral(" order by 1 limit %1").arg(limit));
+}
+
+bool GridQuery::loadTotals(const QStringList &sumFields, qint64 *count, QVariantList *sums,
+                           QString *error) const {
+    QSqlQuery q = totals(sumFields).exec();
+    if (q.lastError().isValid() || !q.next()) {
+        if (error)
+            *error = Statement::lastError(q);
+        return false;
+    }
+    if (count)
+        *count = q.value(0).toLongLong();
+    if (sums) {
+        sums->clear();
+        for (int i = 0; i < sumFields.size(); ++i)
+            sums->append(q.value(i + 1));
+    }
+    return true;
+}
+
+bool GridQuery::loadFieldNames(QString *error) {
+    QSqlQuery q = probe().exec();
+    if (q.lastError().isValid() || !q.isActive()) {
+        if (error)
+            *error = Statement::lastError(q);
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    m_fields.clear();
+    for (int i = 0; i < rec.count(); ++i)
+        m_fields.append(rec.fieldName(i));
+    return true;
+}

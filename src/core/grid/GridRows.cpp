@@ -1,0 +1,149 @@
+#include "GridRows.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *error) {
+    clear();
+    if (!query || !query->hasBase()) {
+        if (error)
+            *error = QStringLiteral("没有查询语句");
+        return false;
+    }
+    QString message;
+    if (!query->loadFieldNames(&message)) {
+        if (error)
+            *error = message;
+        return false;
+    }
+    m_query = query;
+    m_sumFields = sumFields;
+    if (!reload(&message)) {
+        clear();
+        if (error)
+            *error = message;
+        return false;
+    }
+    return true;
+}
+
+bool GridRows::reload(QString *error) {
+    m_pages.clear();
+    m_recent.clear();
+    m_error.clear();
+    if (!m_query)
+        return false;
+    QString message;
+    // The first page also gives the layout with the types of the values.
+    if (!loadPage(0, &message) || !m_query->loadTotals(m_sumFields, &m_count, &m_sums, &message)) {
+        m_count = 0;
+        m_sums.clear();
+        m_pages.clear();
+        m_recent.clear();
+        m_error = message;
+        if (error)
+            *error = message;
+        return false;
+    }
+    return true;
+}
+
+void GridRows::clear() {
+    m_query = nullptr;
+    m_sumFields.clear();
+    m_sums.clear();
+    m_count = 0;
+    m_layout = QSqlRecord();
+    m_pages.clear();
+    m_recent.clear();
+    m_error.clear();
+}
+
+QVariant GridRows::sum(const QString &field) const {
+    for (int i = 0; i < m_sumFields.size() && i < m_sums.size(); ++i) {
+        if (m_sumFields[i].compare(field, Qt::CaseInsensitive) == 0)
+            return m_sums[i];
+    }
+    return QVariant();
+}
+
+bool GridRows::loadPage(qint64 page, QString *error) const {
+    QSqlQuery q = m_query->page(page * kPageSize, kPageSize).exec();
+    if (q.lastError().isValid() || !q.isActive()) {
+        if (error)
+            *error = Statement::lastError(q);
+        return false;
+    }
+    if (page == 0)
+        m_layout = q.record();
+    const int columns = q.record().count();
+    QVector<Row> rows;
+    rows.reserve(kPageSize);
+    while (q.next()) {
+        Row r(columns);
+        for (int c = 0; c < columns; ++c)
+            r[c] = q.value(c);
+        rows.append(r);
+    }
+    m_pages.insert(page, rows);
+    m_recent.removeAll(page);
+    m_recent.append(page);
+    while (m_recent.size() > kCachedPages)
+        m_pages.remove(m_recent.takeFirst());
+    return true;
+}
+
+const QVector<GridRows::Row> *GridRows::pageOf(qint64 row) const {
+    if (!m_query || row < 0 || row >= m_count)
+        return nullptr;
+    const qint64 page = row / kPageSize;
+    auto it = m_pages.constFind(page);
+    if (it == m_pages.constEnd()) {
+        if (!loadPage(page, &m_error))
+            return nullptr;
+        it = m_pages.constFind(page);
+    } else if (m_recent.last() != page) {
+        m_recent.removeAll(page);
+        m_recent.append(page);
+    }
+    return &it.value();
+}
+
+QVariant GridRows::value(qint64 row, int column) const {
+    const QVector<Row> *rows = pageOf(row);
+    const qint64 index = row % kPageSize;
+    if (!rows || index >= rows->size() || column < 0 || column >= (*rows)[index].size())
+        return QVariant();
+    return (*rows)[index][column];
+}
+
+QSqlRecord GridRows::record(qint64 row) const {
+    QSqlRecord rec = m_layout;
+    const QVector<Row> *rows = pageOf(row);
+    const qint64 index = row % kPageSize;
+    if (!rows || index >= rows->size()) {
+        rec.clearValues();
+        return rec;
+    }
+    const Row &r = (*rows)[index];
+    for (int c = 0; c < r.size() && c < rec.count(); ++c)
+        rec.setValue(c, r[c]);
+    return rec;
+}
+
+bool GridRows::isLoaded(qint64 row) const {
+    return m_pages.contains(row / kPageSize);
+}
+
+qint64 GridRows::findLoaded(int column, const QVariant &value) const {
+    QList<qint64> pages = m_pages.keys();
+    std::sort(pages.begin(), pages.end());
+    for (qint64 p : pages) {
+        const QVector<Row> &rows = m_pages[p];
+        for (int i = 0; i < rows.size(); ++i) {
+            if (column < rows[i].size() && rows[i][column] == value)
+                return p * kPageSize + i;
+        }
+    }
+    return -1;
+}

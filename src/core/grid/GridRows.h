@@ -1,0 +1,56 @@
+#pragma once
+
+#include "GridQuery.h"
+
+#include <QHash>
+#include <QSqlRecord>
+#include <QVector>
+
+// The rows of a grid query, read a page at a time when they are first needed. The row count
+// and the column sums come from one aggregate statement; the rows themselves from
+// "limit/offset" pages, of which a bounded number stays in memory, so a result of a million
+// rows costs one page and one aggregate to show.
+class GridRows {
+public:
+    static constexpr int kPageSize = 200;
+    static constexpr int kCachedPages = 64;
+
+    // Runs the query's first page and the totals. The query's field names are filled in.
+    // On failure the rows are empty and error holds the database's message.
+    bool open(GridQuery *query, const QStringList &sumFields, QString *error = nullptr);
+    // Reads the count and the sums again and forgets every loaded page (after a change of
+    // sort or filter, or to see rows others wrote).
+    bool reload(QString *error = nullptr);
+    void clear();
+
+    bool isOpen() const { return m_query != nullptr; }
+    qint64 count() const { return m_count; }
+    const QStringList &sumFields() const { return m_sumFields; }
+    const QVariantList &sums() const { return m_sums; }
+    QVariant sum(const QString &field) const;
+    // The fields of the result, with their types.
+    const QSqlRecord &layout() const { return m_layout; }
+
+    // One value; reads its page when it is not loaded. Invalid outside the rows.
+    QVariant value(qint64 row, int column) const;
+    QSqlRecord record(qint64 row) const;
+    // Whether the row's page is in memory (no statement would run to read it).
+    bool isLoaded(qint64 row) const;
+    // The first loaded row whose column equals value, searching the pages in memory; -1 if none.
+    qint64 findLoaded(int column, const QVariant &value) const;
+    QString lastError() const { return m_error; }
+
+private:
+    using Row = QVector<QVariant>;
+    const QVector<Row> *pageOf(qint64 row) const;
+    bool loadPage(qint64 page, QString *error) const;
+
+    GridQuery *m_query = nullptr;
+    QStringList m_sumFields;
+    QVariantList m_sums;
+    qint64 m_count = 0;
+    mutable QSqlRecord m_layout; // taken from the first page read
+    mutable QHash<qint64, QVector<Row>> m_pages;
+    mutable QVector<qint64> m_recent; // loaded pages, most recently used last
+    mutable QString m_error;
+};
