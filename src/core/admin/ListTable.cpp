@@ -1,0 +1,350 @@
+#include "ListTable.h"
+
+#include "RowKey.h"
+#include "db/LoginContext.h"
+#include "db/Money.h"
+#include "db/SharedConnection.h"
+
+#include <QSqlError>
+
+namespace {
+
+ListField nameField(const QString &column, const QString &label = QString()) {
+    ListField f;
+    f.column = column;
+    f.label = label;
+    f.messageName = label.isEmpty() ? column : label;
+    return f;
+}
+
+ListField numberField(const QString &column, const QString &label, const QString &messageName,
+                      ListField::Kind kind, const QString &hint = QString()) {
+    ListField f;
+    f.column = column;
+    f.label = label;
+    f.messageName = messageName;
+    f.kind = kind;
+    f.hint = hint;
+    return f;
+}
+
+ListSpec simpleList(const char *command, const char *className, const char *caption,
+                    const char *table, const char *column, int customList = 0) {
+    ListSpec s;
+    s.command = QString::fromUtf8(command);
+    s.className = QString::fromUtf8(className);
+    s.caption = QString::fromUtf8(caption);
+    s.customList = customList;
+    s.table = QString::fromUtf8(table);
+    s.fields = {nameField(QString::fromUtf8(column))};
+    s.gridColumns = {QString::fromUtf8(column)};
+    return s;
+}
+
+QVector<ListSpec> buildSpecs() {
+    using K = ListField::Kind;
+    QVector<ListSpec> all;
+    all << simpleList("图书分类设置", "TBkKindFm", "分类设置", "分类", "名称");
+    all << simpleList("二级分类设置", "TBk2KindFm", "二级分类设置", "二级分类", "名称");
+
+    ListSpec pub = simpleList("出版社名设置", "TPubFm", "出版社名设置", "出版社名", "出版社名");
+    pub.fields = {nameField(QStringLiteral("出版社名"), QStringLiteral("出版社名")),
+                  nameField(QStringLiteral("ISBN"), QStringLiteral("ISBN")),
+                  nameField(QStringLiteral("出版地"), QStringLiteral("出版地"))};
+    pub.gridColumns = {QStringLiteral("ISBN"), QStringLiteral("出版社名"),
+                       QStringLiteral("出版地")};
+    pub.sortable = true;
+    // The prefix is the key by which book intake finds the publisher.
+    pub.uniqueColumn = QStringLiteral("ISBN");
+    all << pub;
+
+    all << simpleList("单位/部门名", "TDepartMentFm", "单位/部门名称设置", "单位名称", "单位名称");
+    all << simpleList("存放位置", "TPlaceFm", "存放位置名设置", "存放位置", "存放位置名");
+    all << simpleList("证件名设置", "TPaperFm", "证件名设置", "证件名", "证件名");
+    all << simpleList("币种名设置", "TMoneyKindFm", "币种设置", "币种", "币种");
+    all << simpleList("a1设置", "Ta1Fm", "", "a1", "名称", 1);
+    all << simpleList("a2设置", "Ta2Fm", "", "a2", "名称", 2);
+    all << simpleList("a3设置", "Ta3Fm", "", "a3", "名称", 3);
+
+    ListSpec kinds = simpleList("读者类别设置", "TRdKindFm", "读者分类设置", "读者类别", "类别名");
+    kinds.fields = {nameField(QStringLiteral("类别名"), QStringLiteral("读者类别名")),
+                    numberField(QStringLiteral("借阅天数"), QStringLiteral("借阅天数"),
+                                QStringLiteral("借阅天数"), K::Count),
+                    numberField(QStringLiteral("借阅数量限制"), QStringLiteral("数量限制"),
+                                QStringLiteral("数量限制"), K::Count),
+                    numberField(QStringLiteral("租金"), QStringLiteral("租金"),
+                                QStringLiteral("租金"), K::Money)};
+    kinds.gridColumns = {QStringLiteral("类别名"), QStringLiteral("借阅天数"),
+                         QStringLiteral("借阅数量限制"), QStringLiteral("租金")};
+    kinds.deleteRule = DeleteRule::KeepReaderDefault;
+    all << kinds;
+
+    ListSpec levels = simpleList("物品级别设置", "TRentLevelFm", "物品级别", "物品级别", "名称");
+    ListField levelName = nameField(QStringLiteral("名称"), QStringLiteral("名称"));
+    levelName.fixedOnModify = true;
+    levels.fields = {levelName,
+                     numberField(QStringLiteral("租金"), QStringLiteral("租金(元)"),
+                                 QStringLiteral("租金"), K::Money),
+                     numberField(QStringLiteral("可借数量"), QStringLiteral("可借数量"),
+                                 QStringLiteral("可借数量"), K::Count,
+                                 QStringLiteral("(0 就是不限制)"))};
+    levels.gridColumns = {QStringLiteral("名称"), QStringLiteral("租金"),
+                          QStringLiteral("可借数量")};
+    levels.deleteRule = DeleteRule::KeepLevelDefault;
+    all << levels;
+    return all;
+}
+
+const QString &defaultName() {
+    static const QString name = QStringLiteral("普通");
+    return name;
+}
+
+} // namespace
+
+namespace ListSpecs {
+
+const QVector<ListSpec> &all() {
+    static const QVector<ListSpec> specs = buildSpecs();
+    return specs;
+}
+
+const ListSpec *byCommand(const QString &command) {
+    for (const ListSpec &s : all()) {
+        if (s.command == command)
+            return &s;
+    }
+    return nullptr;
+}
+
+const ListSpec *byClass(const QString &className) {
+    for (const ListSpec &s : all()) {
+        if (s.className == className)
+            return &s;
+    }
+    return nullptr;
+}
+
+QString caption(const ListSpec &spec) {
+    switch (spec.customList) {
+    case 1:
+        return loginContext().customListLabel1;
+    case 2:
+        return loginContext().customListLabel2;
+    case 3:
+        return loginContext().customListLabel3;
+    default:
+        return spec.caption;
+    }
+}
+
+} // namespace ListSpecs
+
+ListTable::ListTable(ListSpec spec)
+    : m_spec(std::move(spec)) {}
+
+QStringList ListTable::columns() const {
+    QStringList out;
+    for (const ListField &f : m_spec.fields)
+        out << f.column;
+    return out;
+}
+
+Statement ListTable::selectStatement() const {
+    // The grid shows the listed columns; the others of the table stay readable.
+    return Statement(
+        QStringLiteral("select %1, * from %2").arg(RowKey::selectItem(), m_spec.table));
+}
+
+QString ListTable::validate(const QStringList &texts, QVariantList *values) const {
+    QVariantList out;
+    for (int i = 0; i < m_spec.fields.size(); ++i) {
+        const ListField &f = m_spec.fields[i];
+        const QString text = texts.value(i);
+        // Only the name is required, and a name of blanks is still a name.
+        if (i == 0 && text.isEmpty())
+            return QStringLiteral("请填写完整！");
+        switch (f.kind) {
+        case ListField::Kind::Text:
+            // An empty optional field is an empty text, never NULL: the publisher prefix
+            // is a key and both databases must treat it alike.
+            out << QVariant(text.isNull() ? QStringLiteral("") : text);
+            break;
+        case ListField::Kind::Count: {
+            const QString t = text.trimmed();
+            if (t.isEmpty()) {
+                out << QVariant(QMetaType(QMetaType::Int));
+                break;
+            }
+            bool ok = false;
+            const int n = t.toInt(&ok);
+            if (!ok || n < 0)
+                return f.messageName + QStringLiteral("必须是整数!");
+            out << n;
+            break;
+        }
+        case ListField::Kind::Money: {
+            if (text.trimmed().isEmpty()) {
+                out << QVariant(QMetaType(QMetaType::QString));
+                break;
+            }
+            const std::optional<Money> m = Money::parse(text);
+            if (!m || m->isNegative())
+                return f.messageName + QStringLiteral("必须是不小于0的金额!");
+            out << m->toSql();
+            break;
+        }
+        }
+    }
+    if (values)
+        *values = out;
+    return QString();
+}
+
+QString ListTable::uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const {
+    if (m_spec.uniqueColumn.isEmpty())
+        return QString();
+    const int index = columns().indexOf(m_spec.uniqueColumn);
+    const QString value = values.value(index).toString();
+    if (original && original->value(m_spec.uniqueColumn).toString() == value)
+        return QString();
+    Statement count(
+        QStringLiteral("select count(*) from %1 where %2=").arg(m_spec.table, m_spec.uniqueColumn));
+    count.value(value);
+    QString error;
+    const QVariant n = count.scalar(&error);
+    if (!error.isEmpty())
+        return error;
+    if (n.toLongLong() == 0)
+        return QString();
+    const QString name = m_spec.fields[index].messageName;
+    if (value.isEmpty())
+        return QStringLiteral("已有一行的%1是空的, %1不能重复!").arg(name);
+    return QStringLiteral("%1 \"%2\" 已经有了, 不能重复!").arg(name, value);
+}
+
+ListTable::Result ListTable::insert(const QStringList &texts) const {
+    Result r;
+    QVariantList values;
+    r.message = validate(texts, &values);
+    if (!r.message.isEmpty())
+        return r;
+    r.message = uniqueRefusal(values, nullptr);
+    if (!r.message.isEmpty())
+        return r;
+    Statement st(QStringLiteral("insert into %1 (%2) values (")
+                     .arg(m_spec.table, columns().join(QLatin1Char(','))));
+    for (int i = 0; i < values.size(); ++i)
+        st.text(i ? QStringLiteral(",") : QString()).value(values[i]);
+    st.text(QStringLiteral(")") + RowKey::insertSuffix());
+    QSqlQuery q = st.exec();
+    if (q.lastError().isValid()) {
+        r.message = Statement::lastError(q);
+        return r;
+    }
+    r.ok = true;
+    r.rowKey = RowKey::insertedKey(q);
+    return r;
+}
+
+ListTable::Result ListTable::update(const QSqlRecord &original, const QStringList &texts) const {
+    Result r;
+    QVariantList values;
+    r.message = validate(texts, &values);
+    if (!r.message.isEmpty())
+        return r;
+    // A level keeps its name: loans and items refer to it by that name.
+    for (int i = 0; i < m_spec.fields.size(); ++i) {
+        if (m_spec.fields[i].fixedOnModify)
+            values[i] = original.value(m_spec.fields[i].column);
+    }
+    r.message = uniqueRefusal(values, &original);
+    if (!r.message.isEmpty())
+        return r;
+    Statement st(QStringLiteral("update %1 set ").arg(m_spec.table));
+    const QStringList cols = columns();
+    for (int i = 0; i < cols.size(); ++i)
+        st.text((i ? QStringLiteral(",") : QString()) + cols[i] + QStringLiteral("="))
+            .value(values[i]);
+    RowKey::appendRowMatch(st, original, cols);
+    st.text(RowKey::insertSuffix());
+    // Not forward-only: the server then hands over the count of changed rows at once.
+    QSqlQuery q = st.exec(false);
+    if (q.lastError().isValid()) {
+        r.message = Statement::lastError(q);
+        return r;
+    }
+    if (q.numRowsAffected() != 1) {
+        r.message = changedMeanwhileMessage();
+        return r;
+    }
+    r.ok = true;
+    // The server gives an updated row a new address.
+    r.rowKey = SharedConnection::dialect() == SqlDialect::Server
+                   ? RowKey::insertedKey(q)
+                   : original.value(QString::fromUtf8(RowKey::Field)).toString();
+    return r;
+}
+
+int ListTable::rowCount(QString *error) const {
+    return Statement(QStringLiteral("select count(*) from %1").arg(m_spec.table))
+        .scalar(error)
+        .toInt();
+}
+
+QString ListTable::deleteRefusal(const QSqlRecord *current) const {
+    if (!current || current->isEmpty()) {
+        QString error;
+        const int n = rowCount(&error);
+        if (!error.isEmpty())
+            return error;
+        return n == 0 ? QStringLiteral("列表是空的, 没有可删除的记录!")
+                      : QStringLiteral("请先在列表中选中要删除的一行!");
+    }
+    const QString name = current->value(m_spec.fields.first().column).toString();
+    switch (m_spec.deleteRule) {
+    case DeleteRule::KeepOneRow: {
+        QString error;
+        const int n = rowCount(&error);
+        if (!error.isEmpty())
+            return error;
+        if (n <= 1)
+            return QStringLiteral("至少留有一个！！");
+        return QString();
+    }
+    case DeleteRule::KeepReaderDefault:
+        return name == defaultName() ? QStringLiteral("(普通)不能删除！") : QString();
+    case DeleteRule::KeepLevelDefault:
+        return name == defaultName() ? QStringLiteral("\"普通\"类型必须保留!") : QString();
+    }
+    return QString();
+}
+
+QString ListTable::deleteQuestion(const QSqlRecord &current) const {
+    return QStringLiteral("您是否要删除\" ") +
+           current.value(m_spec.fields.first().column).toString() + QStringLiteral("\"");
+}
+
+ListTable::Result ListTable::remove(const QSqlRecord &original) const {
+    Result r;
+    r.message = deleteRefusal(&original);
+    if (!r.message.isEmpty())
+        return r;
+    Statement st(QStringLiteral("delete from %1").arg(m_spec.table));
+    RowKey::appendRowMatch(st, original, columns());
+    QSqlQuery q = st.exec();
+    if (q.lastError().isValid()) {
+        r.message = Statement::lastError(q);
+        return r;
+    }
+    if (q.numRowsAffected() != 1) {
+        r.message = changedMeanwhileMessage();
+        return r;
+    }
+    r.ok = true;
+    return r;
+}
+
+QString ListTable::changedMeanwhileMessage() {
+    return QStringLiteral("这一行已被别处修改或删除, 列表已重新读取, 请再试一次!");
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "db/Statement.h"
+
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// One edit field of a list editor and the column it writes.
+struct ListField {
+    enum class Kind { Text, Count, Money };
+    QString column;
+    QString label;       // text before the field; empty for the one-name lists
+    QString messageName; // how messages name the field ("借阅天数")
+    Kind kind = Kind::Text;
+    QString hint;               // text after the field
+    bool fixedOnModify = false; // the field stays locked while a saved row is modified
+};
+
+// What 删除 protects.
+enum class DeleteRule {
+    KeepOneRow,        // the last row of the list stays
+    KeepReaderDefault, // the reader category "普通" stays
+    KeepLevelDefault,  // the item level "普通" stays
+};
+
+// One member of the family of list editors: a table, its edit fields and its rules.
+struct ListSpec {
+    QString command;   // the main window's menu entry
+    QString className; // the window class
+    QString caption;
+    int customList = 0; // 1..3 for the lists a1..a3, whose captions come from the settings
+    QString table;
+    QVector<ListField> fields; // the first one is the name: the table's first column
+    QStringList gridColumns;   // in the order shown
+    bool sortable = false;
+    DeleteRule deleteRule = DeleteRule::KeepOneRow;
+    QString uniqueColumn; // a key column of the table that two rows cannot share
+};
+
+namespace ListSpecs {
+
+// Every list editor, in the order of the main window's menu.
+const QVector<ListSpec> &all();
+// The member opened by a menu entry (the a1..a3 lists by "a1设置" … "a3设置"), or nullptr.
+const ListSpec *byCommand(const QString &command);
+const ListSpec *byClass(const QString &className);
+// The window caption now: the a1..a3 lists take their label from the login's settings.
+QString caption(const ListSpec &spec);
+
+} // namespace ListSpecs
+
+// The statements and rules of one list editor. Values come in as the texts of the edit
+// fields, in the order of ListSpec::fields.
+class ListTable {
+public:
+    explicit ListTable(ListSpec spec);
+
+    const ListSpec &spec() const { return m_spec; }
+
+    // The whole table with each row's address (RowKey::Field) for the grid.
+    Statement selectStatement() const;
+
+    // An empty text when the texts can be saved, else the message that says what is wrong.
+    // On success the typed values to bind are stored in *values.
+    QString validate(const QStringList &texts, QVariantList *values = nullptr) const;
+
+    struct Result {
+        bool ok = false;
+        QString message; // what to show when not ok
+        QString rowKey;  // the address of the written row
+    };
+    Result insert(const QStringList &texts) const;
+    // Writes the texts over the row as it was read (a record of selectStatement()).
+    Result update(const QSqlRecord &original, const QStringList &texts) const;
+
+    // Why 删除 cannot go on for the current row (nullptr when there is none), or an empty
+    // text when it may, after the question.
+    QString deleteRefusal(const QSqlRecord *current) const;
+    QString deleteQuestion(const QSqlRecord &current) const;
+    Result remove(const QSqlRecord &original) const;
+
+    int rowCount(QString *error = nullptr) const;
+
+    static QString changedMeanwhileMessage();
+
+private:
+    QStringList columns() const;
+    QString uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const;
+
+    ListSpec m_spec;
+};

@@ -1,0 +1,32 @@
+#include "ReceiptSettings.h"
+
+#include "db/IniFile.h"
+#include "db/LoginContext.h"
+
+#include <QStringList>
+
+namespace ReceiptSettings {
+
+const QStringList &portChoices() {
+    static const QStringList ports = {
+        QStringLiteral("LPT1"), QStringLiteral("LPT2"), QStringLiteral("LPT3"),
+        QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
+        QStringLiteral("COM4"), QStringLiteral("COM5"), QStringLiteral("COM6"),
+        QStringLiteral("COM7"), QStringLiteral("COM8"), QStringLiteral("COM9")};
+    return ports;
+}
+
+bool apply(IniFile &ini, const QString &port, bool printAfterLending) {
+    const QString section = QStringLiteral("PosPrt");
+    const bool flagWritten =
+        ini.write(section, QStringLiteral("JieChuHouDaYin"),
+                  printAfterLending ? QStringLiteral("1") : QStringLiteral("0"));
+    const bool portWritten = ini.write(section, QStringLiteral("PosPort"), port);
+    if (!flagWritten || !portWritten)
+        return false;
+    loginContext().printReceiptAfterLending = printAfterLending;
+    loginContext().posPort = port;
+    return true;
+}
+
+} // namespace ReceiptSettings
