@@ -1,0 +1,269 @@
+// The library settings row with the barcode warning of de.ini, and the receipt printer:
+// its settings and the exact bytes of the test receipt.
+#include "TestDb.h"
+
+#include "admin/SystemSettings.h"
+#include "db/IniFile.h"
+#include "db/LoginContext.h"
+#include "db/Money.h"
+#include "db/Statement.h"
+#include "print/ReceiptSettings.h"
+#include "print/ReceiptWriter.h"
+#include "text/Gbk.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QVariant settingsValue(const QString &column) {
+    return scalar(QStringLiteral("select %1 from 系统设置").arg(column));
+}
+
+} // namespace
+
+class AdminSettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void loadShowsTheRow();
+    void saveWritesRowAndIni();
+    void wrongValuesWriteNothing_data();
+    void wrongValuesWriteNothing();
+    void secondRowStaysUnchanged();
+    void receiptPortNames_data();
+    void receiptPortNames();
+    void testReceiptBytes();
+    void testReceiptFailures();
+    void receiptSettingsApply();
+};
+
+void AdminSettingsTest::loadShowsTheRow() {
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(QStringLiteral("update 系统设置 set 归还焦点条形码=1, 归还焦点读者编号=1, "
+                                     "借阅焦点编号=0, 借阅焦点条形码=1, 押金倍数=1.5"))
+                .run());
+    loginContext().barcodeDuplicateWarning = true;
+    SystemSettings s;
+    QVERIFY(s.load());
+    const SystemSettingsForm &f = s.form();
+    QCOMPARE(f.texts.value(QStringLiteral("图书馆名")), QStringLiteral("图书馆"));
+    QCOMPARE(f.texts.value(QStringLiteral("超期每日罚金")), QStringLiteral("0.1"));
+    QCOMPARE(f.texts.value(QStringLiteral("押金倍数")), QStringLiteral("1.5"));
+    QCOMPARE(f.texts.value(QStringLiteral("开户费")), QStringLiteral("0"));
+    // When two choices are set, the last one wins.
+    QCOMPARE(f.returnFocus, int(SystemSettingsForm::ReturnReaderNumber));
+    QCOMPARE(f.borrowFocus, int(SystemSettingsForm::BorrowBarcode));
+    QVERIFY(f.flags.value(QStringLiteral("启用超期罚金")));
+    QVERIFY(!f.flags.value(QStringLiteral("启用租金功能")));
+    QVERIFY(f.barcodeDuplicateWarning);
+}
+
+void AdminSettingsTest::saveWritesRowAndIni() {
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    QVERIFY(ini.write(QStringLiteral("part1"), QStringLiteral("abc"), QStringLiteral("a")));
+    SystemSettings s;
+    QVERIFY(s.load());
+    SystemSettingsForm f = s.form();
+    f.texts[QStringLiteral("图书馆名")] = QStringLiteral("县图书馆'");
+    f.texts[QStringLiteral("超期每日罚金")] = QStringLiteral("0.25");
+    f.texts[QStringLiteral("开户费")] = QStringLiteral("0");
+    f.texts[QStringLiteral("押金倍数")] = QString();
+    f.texts[QStringLiteral("a1")] = QStringLiteral("   ");
+    f.texts[QStringLiteral("a2")] = QStringLiteral(" 语种 ");
+    f.flags[QStringLiteral("启用租金功能")] = true;
+    f.returnFocus = SystemSettingsForm::ReturnItemNumber;
+    f.borrowFocus = SystemSettingsForm::BorrowBarcode;
+    f.barcodeDuplicateWarning = true;
+    const SystemSettings::Result r = s.save(f, ini);
+    QVERIFY2(r.ok, qPrintable(r.message));
+
+    QCOMPARE(settingsValue(QStringLiteral("图书馆名")).toString(), QStringLiteral("县图书馆'"));
+    QCOMPARE(Money::fromVariant(settingsValue(QStringLiteral("超期每日罚金"))),
+             Money::fromRaw(2500));
+    QCOMPARE(Money::fromVariant(settingsValue(QStringLiteral("开户费"))), Money());
+    QVERIFY(settingsValue(QStringLiteral("押金倍数")).isNull());
+    QCOMPARE(settingsValue(QStringLiteral("a1")).toString(), QStringLiteral("密级"));
+    QCOMPARE(settingsValue(QStringLiteral("a2")).toString(), QStringLiteral(" 语种 "));
+    QCOMPARE(settingsValue(QStringLiteral("启用租金功能")).toInt(), 1);
+    QCOMPARE(settingsValue(QStringLiteral("归还焦点条形码")).toInt(), 0);
+    QCOMPARE(settingsValue(QStringLiteral("归还焦点图书编号")).toInt(), 1);
+    QCOMPARE(settingsValue(QStringLiteral("归还焦点读者编号")).toInt(), 0);
+    QCOMPARE(settingsValue(QStringLiteral("借阅焦点编号")).toInt(), 0);
+    QCOMPARE(settingsValue(QStringLiteral("借阅焦点条形码")).toInt(), 1);
+    QCOMPARE(ini.read(QStringLiteral("part1"), QStringLiteral("BcCc"), QString()),
+             QStringLiteral("1"));
+    QCOMPARE(ini.read(QStringLiteral("part1"), QStringLiteral("abc"), QString()),
+             QStringLiteral("a"));
+    // The running program keeps its snapshot.
+    QCOMPARE(loginContext().customListLabel1, QStringLiteral("密级"));
+    QVERIFY(!loginContext().barcodeDuplicateWarning);
+}
+
+void AdminSettingsTest::wrongValuesWriteNothing_data() {
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("opening fee empty") << "开户费"
+                                       << ""
+                                       << "开户费必须填写, \" 0 \" 代表不收取.";
+    QTest::newRow("opening fee text") << "开户费"
+                                      << "十元"
+                                      << "开户费必须是不小于0的金额!";
+    QTest::newRow("opening fee negative") << "开户费"
+                                          << "-5"
+                                          << "开户费必须是不小于0的金额!";
+    QTest::newRow("fine text") << "超期每日罚金"
+                               << "0.1元"
+                               << "超期日罚金必须是不小于0的金额!";
+    QTest::newRow("fine negative") << "超期每日罚金"
+                                   << "-0.1"
+                                   << "超期日罚金必须是不小于0的金额!";
+    QTest::newRow("deposit factor") << "押金倍数"
+                                    << "两倍"
+                                    << "押金倍数必须是不小于0的数字!";
+    QTest::newRow("deposit negative") << "押金倍数"
+                                      << "-1"
+                                      << "押金倍数必须是不小于0的数字!";
+}
+
+void AdminSettingsTest::wrongValuesWriteNothing() {
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    SystemSettings s;
+    QVERIFY(s.load());
+    SystemSettingsForm f = s.form();
+    f.texts[QStringLiteral("图书馆名")] = QStringLiteral("改了");
+    f.texts[column] = text;
+    f.barcodeDuplicateWarning = true;
+    const SystemSettings::Result r = s.save(f, ini);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.message, message);
+    QCOMPARE(r.column, column);
+    QCOMPARE(settingsValue(QStringLiteral("图书馆名")).toString(), QStringLiteral("图书馆"));
+    QVERIFY(!QFile::exists(ini.path()));
+}
+
+void AdminSettingsTest::secondRowStaysUnchanged() {
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(
+        Statement(QStringLiteral("insert into 系统设置 (图书馆名, 开户费) values ('第二行', 3)"))
+            .run());
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    SystemSettings s;
+    QVERIFY(s.load());
+    QCOMPARE(s.form().texts.value(QStringLiteral("图书馆名")), QStringLiteral("图书馆"));
+    SystemSettingsForm f = s.form();
+    f.texts[QStringLiteral("图书馆名")] = QStringLiteral("新名");
+    QVERIFY(s.save(f, ini).ok);
+    QCOMPARE(scalar(QStringLiteral("select count(*) from 系统设置 where 图书馆名='新名'")).toInt(),
+             1);
+    QCOMPARE(
+        scalar(QStringLiteral("select count(*) from 系统设置 where 图书馆名='第二行'")).toInt(), 1);
+}
+
+void AdminSettingsTest::receiptPortNames_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("LPT1") << "LPT1"
+                          << "/dev/lp0";
+    QTest::newRow("LPT3") << "LPT3"
+                          << "/dev/lp2";
+    QTest::newRow("COM1") << "COM1"
+                          << "/dev/ttyS0";
+    QTest::newRow("com9 lower case") << "com9"
+                                     << "/dev/ttyS8";
+    QTest::newRow("COM10") << "COM10"
+                           << "/dev/ttyS9";
+    QTest::newRow("path") << "/tmp/receipt.txt"
+                          << "/tmp/receipt.txt";
+    QTest::newRow("LPT0 is a name") << "LPT0"
+                                    << "LPT0";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void AdminSettingsTest::receiptPortNames() {
+    QFETCH(QString, port);
+    QFETCH(QString, path);
+    QCOMPARE(ReceiptWriter::devicePath(port), path);
+}
+
+void AdminSettingsTest::testReceiptBytes() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("port"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(500, 'x')); // what the file held before is replaced
+    }
+    const QDateTime at(QDate(2024, 1, 2), QTime(3, 4, 5));
+    QString error;
+    QVERIFY2(Receipt::printTest(path, QStringLiteral("图书管理"), QStringLiteral("张三"), at,
+                                QStringLiteral("打印测试内容 ABC"), &error),
+             qPrintable(error));
+    QByteArray expected;
+    for (const char *line :
+         {" ", " [打印开始]", "[ 图书管理 ]", "管理员: 张三", "打印时间:24-01-02 03:04:05",
+          "打印测试内容 ABC", "    打印结束-打印成功 "})
+        expected += Gbk::encode(QString::fromUtf8(line)) + "\r\n";
+    expected += QByteArray::fromHex("0B1B4A8C");
+    QCOMPARE(fileBytes(path), expected);
+    // The bytes on the wire are GBK: "管" is B9 DC.
+    QVERIFY(fileBytes(path).contains(QByteArray::fromHex("B9DCC0EDD4B1")));
+}
+
+void AdminSettingsTest::testReceiptFailures() {
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY(!Receipt::printTest(QString(), QStringLiteral("a"), QStringLiteral("b"),
+                                QDateTime::currentDateTime(), QStringLiteral("c"), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!Receipt::printTest(dir.filePath(QStringLiteral("no/such/dir/port")),
+                                QStringLiteral("a"), QStringLiteral("b"),
+                                QDateTime::currentDateTime(), QStringLiteral("c"), &error));
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        QVERIFY(!Receipt::printTest(QStringLiteral("/dev/full"), QStringLiteral("a"),
+                                    QStringLiteral("b"), QDateTime::currentDateTime(),
+                                    QStringLiteral("c"), &error));
+    }
+}
+
+void AdminSettingsTest::receiptSettingsApply() {
+    QTemporaryDir dir;
+    loginContext() = LoginContext();
+    IniFile ini(dir.filePath(QStringLiteral("de.ini")));
+    QVERIFY(ini.write(QStringLiteral("part1"), QStringLiteral("softname"), QStringLiteral("图书")));
+    QVERIFY(ReceiptSettings::apply(ini, QStringLiteral(" COM3 "), true));
+    // Stored as typed; reading a private profile trims the value.
+    QVERIFY(fileBytes(ini.path()).contains("PosPort= COM3 \r\n"));
+    QCOMPARE(ini.read(QStringLiteral("PosPrt"), QStringLiteral("JieChuHouDaYin"), QString()),
+             QStringLiteral("1"));
+    QCOMPARE(loginContext().posPort, QStringLiteral(" COM3 "));
+    QVERIFY(loginContext().printReceiptAfterLending);
+    QVERIFY(ReceiptSettings::apply(ini, QString(), false));
+    QCOMPARE(ini.read(QStringLiteral("PosPrt"), QStringLiteral("PosPort"), QStringLiteral("x")),
+             QString());
+    QCOMPARE(ini.read(QStringLiteral("PosPrt"), QStringLiteral("JieChuHouDaYin"), QString()),
+             QStringLiteral("0"));
+    QVERIFY(!loginContext().printReceiptAfterLending);
+    QCOMPARE(ini.read(QStringLiteral("part1"), QStringLiteral("softname"), QString()),
+             QStringLiteral("图书"));
+}
+
+QTEST_GUILESS_MAIN(AdminSettingsTest)
+#include "admin_settings_dbtest.moc"
