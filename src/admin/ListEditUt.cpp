@@ -1,0 +1,251 @@
+#include "ListEditUt.h"
+
+#include "AdminToolBar.h"
+#include "Prompt.h"
+#include "ResultGrid.h"
+#include "admin/RowKey.h"
+#include "db/Money.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString fieldText(const ListField &f, const QVariant &v) {
+    if (v.isNull())
+        return QString();
+    switch (f.kind) {
+    case ListField::Kind::Money:
+        return Money::fromVariant(v).toString();
+    case ListField::Kind::Count:
+        return QString::number(v.toLongLong());
+    case ListField::Kind::Text:
+        break;
+    }
+    return v.toString();
+}
+
+} // namespace
+
+TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
+    : QDialog(parent)
+    , m_list(spec) {
+    setObjectName(spec.className);
+    setWindowTitle(ListSpecs::caption(spec));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *layout = new QVBoxLayout(this);
+    m_toolBar =
+        new AdminToolBar({QStringLiteral("添加"), QStringLiteral("修改"), QStringLiteral("保存"),
+                          QStringLiteral("取消"), QStringLiteral("删除"), QStringLiteral("退出")},
+                         this);
+    layout->addWidget(m_toolBar);
+
+    auto *group = new QGroupBox(this);
+    auto *form = new QFormLayout(group);
+    for (const ListField &f : spec.fields) {
+        auto *edit = new QLineEdit(group);
+        edit->setObjectName(f.column);
+        edit->setMinimumWidth(220);
+        m_fields << edit;
+        QWidget *fieldWidget = edit;
+        if (!f.hint.isEmpty()) {
+            fieldWidget = new QWidget(group);
+            auto *row = new QHBoxLayout(fieldWidget);
+            row->setContentsMargins(0, 0, 0, 0);
+            row->addWidget(edit);
+            row->addWidget(new QLabel(f.hint, fieldWidget));
+        }
+        if (f.label.isEmpty())
+            form->addRow(fieldWidget);
+        else
+            form->addRow(f.label + QLatin1Char(':'), fieldWidget);
+    }
+    layout->addWidget(group);
+
+    m_grid = new ResultGrid(this);
+    QVector<ResultGrid::Column> columns;
+    for (const QString &c : spec.gridColumns) {
+        ResultGrid::Column col;
+        col.field = c;
+        for (const ListField &f : spec.fields) {
+            if (f.column == c && f.kind == ListField::Kind::Money)
+                col.format = ResultGrid::Format::Money;
+        }
+        columns << col;
+    }
+    m_grid->setColumns(columns);
+    m_grid->setKeyField(QString::fromUtf8(RowKey::Field));
+    m_grid->setSortingEnabled(spec.sortable);
+    layout->addWidget(m_grid, 1);
+    resize(spec.fields.size() > 1 ? 560 : 420, 460);
+
+    connect(m_toolBar->button(Add), &QToolButton::clicked, this, &TListEditFm::addClicked);
+    connect(m_toolBar->button(Modify), &QToolButton::clicked, this, &TListEditFm::modifyClicked);
+    connect(m_toolBar->button(Save), &QToolButton::clicked, this, &TListEditFm::saveClicked);
+    connect(m_toolBar->button(Cancel), &QToolButton::clicked, this, &TListEditFm::cancelClicked);
+    connect(m_toolBar->button(Delete), &QToolButton::clicked, this, &TListEditFm::deleteClicked);
+    connect(m_toolBar->button(Exit), &QToolButton::clicked, this, &QDialog::close);
+    connect(m_grid, &ResultGrid::currentRowChanged, this, [this] {
+        if (m_mode == Mode::Browsing)
+            showCurrentRow();
+    });
+
+    reload();
+    setMode(Mode::Browsing);
+}
+
+void TListEditFm::showEvent(QShowEvent *event) {
+    // The a1..a3 lists are named by the settings of this login.
+    setWindowTitle(ListSpecs::caption(m_list.spec()));
+    QDialog::showEvent(event);
+}
+
+void TListEditFm::reload(const QString &selectRowKey) {
+    QString error;
+    if (!m_grid->setStatement(m_list.selectStatement(), &error)) {
+        Prompt::error(this, error);
+        return;
+    }
+    if (!selectRowKey.isEmpty()) {
+        const QString key = QString::fromUtf8(RowKey::Field);
+        for (int row = 0; row < m_grid->rowCount(); ++row) {
+            if (m_grid->value(row, key).toString() == selectRowKey) {
+                m_grid->setCurrentRow(row);
+                break;
+            }
+        }
+    }
+    showCurrentRow();
+}
+
+void TListEditFm::showCurrentRow() {
+    const QSqlRecord record = m_grid->currentRecord();
+    const QVector<ListField> &fields = m_list.spec().fields;
+    for (int i = 0; i < fields.size(); ++i)
+        m_fields[i]->setText(fieldText(fields[i], record.value(fields[i].column)));
+}
+
+void TListEditFm::setMode(Mode mode) {
+    m_mode = mode;
+    const bool browsing = mode == Mode::Browsing;
+    m_toolBar->button(Add)->setEnabled(browsing);
+    m_toolBar->button(Modify)->setEnabled(browsing);
+    m_toolBar->button(Save)->setEnabled(!browsing);
+    m_toolBar->button(Cancel)->setEnabled(!browsing);
+    m_toolBar->button(Delete)->setEnabled(browsing);
+    const QVector<ListField> &fields = m_list.spec().fields;
+    for (int i = 0; i < fields.size(); ++i)
+        m_fields[i]->setEnabled(mode == Mode::Adding ||
+                                (mode == Mode::Modifying && !fields[i].fixedOnModify));
+    // While a row is edited the grid keeps its place, so that 保存 writes the row it showed.
+    m_grid->setEnabled(browsing);
+}
+
+QStringList TListEditFm::fieldTexts() const {
+    QStringList out;
+    for (QLineEdit *e : m_fields)
+        out << e->text();
+    return out;
+}
+
+void TListEditFm::addClicked() {
+    reload(); // rows that other windows added meanwhile
+    for (QLineEdit *e : m_fields)
+        e->clear();
+    setMode(Mode::Adding);
+    m_fields.first()->setFocus();
+}
+
+void TListEditFm::modifyClicked() {
+    m_editing = m_grid->currentRecord();
+    if (m_grid->currentRow() < 0 || m_editing.isEmpty()) {
+        Prompt::info(this, QStringLiteral("请先在列表中选中要修改的一行!"));
+        return;
+    }
+    setMode(Mode::Modifying);
+    for (QLineEdit *e : m_fields) {
+        if (e->isEnabled()) {
+            e->setFocus();
+            break;
+        }
+    }
+}
+
+void TListEditFm::saveClicked() {
+    const ListTable::Result r = m_mode == Mode::Adding ? m_list.insert(fieldTexts())
+                                                       : m_list.update(m_editing, fieldTexts());
+    if (!r.ok) {
+        Prompt::warning(this, r.message);
+        if (r.message == ListTable::changedMeanwhileMessage()) {
+            setMode(Mode::Browsing);
+            reload();
+        }
+        return;
+    }
+    setMode(Mode::Browsing);
+    reload(r.rowKey);
+}
+
+void TListEditFm::cancelClicked() {
+    setMode(Mode::Browsing);
+    showCurrentRow();
+}
+
+void TListEditFm::deleteClicked() {
+    const QSqlRecord current = m_grid->currentRecord();
+    const bool hasRow = m_grid->currentRow() >= 0 && !current.isEmpty();
+    const QString refusal = m_list.deleteRefusal(hasRow ? &current : nullptr);
+    if (!refusal.isEmpty()) {
+        Prompt::info(this, refusal);
+        return;
+    }
+    if (!Prompt::ask(this, m_list.deleteQuestion(current)))
+        return;
+    const ListTable::Result r = m_list.remove(current);
+    if (!r.ok)
+        Prompt::warning(this, r.message);
+    reload();
+}
+
+TBkKindFm::TBkKindFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TBkKindFm")), parent) {}
+
+TBk2KindFm::TBk2KindFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TBk2KindFm")), parent) {}
+
+TPubFm::TPubFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPubFm")), parent) {}
+
+TDepartMentFm::TDepartMentFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TDepartMentFm")), parent) {}
+
+TPlaceFm::TPlaceFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPlaceFm")), parent) {}
+
+TPaperFm::TPaperFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPaperFm")), parent) {}
+
+TMoneyKindFm::TMoneyKindFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TMoneyKindFm")), parent) {}
+
+Ta1Fm::Ta1Fm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta1Fm")), parent) {}
+
+Ta2Fm::Ta2Fm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta2Fm")), parent) {}
+
+Ta3Fm::Ta3Fm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta3Fm")), parent) {}
+
+TRdKindFm::TRdKindFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TRdKindFm")), parent) {}
+
+TRentLevelFm::TRentLevelFm(QWidget *parent)
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TRentLevelFm")), parent) {}
