@@ -1,4 +1,8 @@
+#include "LoginUt.h"
+#include "app/Startup.h"
 #include "db/DatabaseSetup.h"
+#include "db/IniFile.h"
+#include "db/LoginContext.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,8 +13,7 @@
 namespace {
 
 // Creating a database needs no screen: the command works on a machine without a display.
-bool wantsCreateOnly(int argc, char *argv[])
-{
+bool wantsCreateOnly(int argc, char *argv[]) {
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--create-database") == 0 ||
             qstrncmp(argv[i], "--create-database=", 18) == 0)
@@ -19,34 +22,59 @@ bool wantsCreateOnly(int argc, char *argv[])
     return false;
 }
 
+struct Options {
+    QCommandLineOption config{QStringLiteral("config"), QStringLiteral("de.ini 的路径"),
+                              QStringLiteral("PATH")};
+    QCommandLineOption create{QStringLiteral("create-database"),
+                              QStringLiteral("创建一个新的本地数据库文件后退出"),
+                              QStringLiteral("PATH")};
+    QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("在新数据库中放入示例数据")};
+
+    void addTo(QCommandLineParser &parser) const {
+        parser.addHelpOption();
+        parser.addOption(config);
+        parser.addOption(create);
+        parser.addOption(demo);
+    }
+};
+
+int createDatabase(const QString &path) {
+    QString error;
+    if (!DatabaseSetup::createEmbedded(path, &error)) {
+        QTextStream(stderr) << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+// The login window leads through the start-up; once it is done the program runs until the
+// login window or the main window is closed.
+int runProgram(QApplication &app, const QString &configOption) {
+    IniFile ini(Startup::iniPath(configOption, QCoreApplication::applicationDirPath()));
+    LoginContext &context = loginContext();
+    Startup::readConfiguration(ini, context);
+
+    TLoginFm login(ini, context);
+    QObject::connect(&login, &TLoginFm::rejected, &app, &QCoreApplication::quit);
+    QObject::connect(&login, &TLoginFm::mainWindowClosed, &app, &QCoreApplication::quit);
+    if (login.start() == TLoginFm::Start::Quit)
+        return 0;
+    return app.exec();
+}
+
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     std::unique_ptr<QCoreApplication> app(wantsCreateOnly(argc, argv)
                                               ? new QCoreApplication(argc, argv)
                                               : new QApplication(argc, argv));
-    QCoreApplication::setApplicationName(QStringLiteral("图书管理系统"));
+    QCoreApplication::setApplicationName(Startup::Title);
     QCommandLineParser parser;
-    parser.addHelpOption();
-    QCommandLineOption config(QStringLiteral("config"), QStringLiteral("de.ini 的路径"),
-                              QStringLiteral("PATH"));
-    QCommandLineOption create(QStringLiteral("create-database"),
-                              QStringLiteral("创建一个新的本地数据库文件后退出"),
-                              QStringLiteral("PATH"));
-    QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("在新数据库中放入示例数据"));
-    parser.addOption(config);
-    parser.addOption(create);
-    parser.addOption(demo);
+    const Options options;
+    options.addTo(parser);
     parser.process(*app);
 
-    if (parser.isSet(create)) {
-        QString error;
-        if (!DatabaseSetup::createEmbedded(parser.value(create), &error)) {
-            QTextStream(stderr) << error << '\n';
-            return 1;
-        }
-        return 0;
-    }
-    return 0;
+    if (parser.isSet(options.create))
+        return createDatabase(parser.value(options.create));
+    return runProgram(static_cast<QApplication &>(*app), parser.value(options.config));
 }

@@ -1,0 +1,146 @@
+#include "MainCommands.h"
+
+#include "db/LoginContext.h"
+
+namespace MainCommands {
+
+namespace {
+
+Entry entry(const char *text, const char *shortcut = "", bool modeless = false) {
+    const QString t = QString::fromUtf8(text);
+    return Entry{t, t, QString::fromLatin1(shortcut), modeless};
+}
+
+Entry separator() {
+    return Entry{};
+}
+
+Entry customList(int n, const QString &label) {
+    return Entry{QStringLiteral("a%1设置").arg(n), label + QStringLiteral("设置"), QString(),
+                 false};
+}
+
+} // namespace
+
+QVector<Menu> menus(const LoginContext &c) {
+    return {
+        {QStringLiteral("基本操作"),
+         {entry("借    阅", "F5"), entry("归    还", "F6", true), entry("续    借"),
+          entry("添加图书"), entry("添加读者"), entry("添加期刊"), entry("修改密码"), entry("收费"),
+          separator(), entry("图书管理"), entry("读者管理"), entry("期刊管理", "", true),
+          entry("管理员日志"), entry("退    出")}},
+        {QStringLiteral("系统管理"),
+         {entry("系统管理员权限设置"), entry("图书馆信息设置"), entry("系 统 初 始 化"),
+          entry("备 份 数 据 库"), entry("数 据 库 设 置"), separator(), entry("批处理数据")}},
+        {QStringLiteral("基础信息设置"),
+         {entry("读者类别设置"), entry("物品级别设置"), entry("图书分类设置"),
+          entry("二级分类设置"), entry("出版社名设置"), entry("单位/部门名"), entry("存放位置"),
+          entry("证件名设置"), entry("币种名设置"), customList(1, c.customListLabel1),
+          customList(2, c.customListLabel2), customList(3, c.customListLabel3)}},
+        {QStringLiteral("查询和统计"),
+         {entry("借阅记录查询"), entry("逾期借阅记录"), entry("分 类 统 计"), entry("入库信息统计"),
+          entry("图书借阅统计"), entry("期刊借阅统计"), entry("读者借阅统计"), entry("资金统计"),
+          entry("数据盘点"), entry("预定信息"), entry("网页推荐信息")}},
+        {QStringLiteral("工具"),
+         {entry("记事本"), entry("计算器"), entry("打印机"), entry("Pos小票打印机")}},
+        // The MARC import is the only way to bring in MARC records, so its entry is shown.
+        {QStringLiteral("数据导入"),
+         {entry("Excel导入读者数据"), entry("Excel导入图书数据"), entry("Excel导入期刊数据"),
+          entry("Excel导入借阅记录"), entry("马克marc数据导入")}},
+        {QStringLiteral("帮助"), {entry("使用帮助"), entry("关    于")}},
+    };
+}
+
+QVector<ToolButton> toolButtons() {
+    auto b = [](const char *caption, const char *command) {
+        return ToolButton{QString::fromUtf8(caption), QString::fromUtf8(command)};
+    };
+    return {b("借阅[F5]", "借    阅"), b("归还[F6]", "归    还"),       b("图书管理", "图书管理"),
+            b("读者管理", "读者管理"), b("信息设置", "图书馆信息设置"), b("帮助", "使用帮助"),
+            b("退出", "退    出")};
+}
+
+QString menuOf(const QString &command) {
+    const LoginContext defaults;
+    for (const Menu &m : menus(defaults)) {
+        for (const Entry &e : m.entries) {
+            if (!e.isSeparator() && e.command == command)
+                return m.title;
+        }
+    }
+    return QString();
+}
+
+QSet<QString> disabledMenus(const LoginContext &c) {
+    QSet<QString> out;
+    if (!c.qxsysset)
+        out.insert(SystemMenu);
+    return out;
+}
+
+QSet<QString> disabledCommands(const LoginContext &c) {
+    QSet<QString> out;
+    auto off = [&out](std::initializer_list<const char *> commands) {
+        for (const char *command : commands)
+            out.insert(QString::fromUtf8(command));
+    };
+    const QSet<QString> closedMenus = disabledMenus(c);
+    for (const Menu &m : menus(c)) {
+        if (!closedMenus.contains(m.title))
+            continue;
+        for (const Entry &e : m.entries) {
+            if (!e.isSeparator())
+                out.insert(e.command);
+        }
+    }
+    if (!c.qxborrow)
+        off({"借    阅", "续    借"});
+    if (!c.qxreturn)
+        off({"归    还"});
+    if (!c.qxadddata)
+        off({"添加图书", "添加读者", "添加期刊"});
+    if (!c.qxbk)
+        off({"图书管理"});
+    if (!c.qxrd)
+        off({"读者管理"});
+    if (!c.qxqk)
+        off({"期刊管理"});
+    return out;
+}
+
+QString refusal(const LoginContext &c, const QString &command) {
+    static const QSet<QString> needAdmin = {QStringLiteral("管理员日志"),
+                                            QStringLiteral("系统管理员权限设置"),
+                                            QStringLiteral("批处理数据")};
+    static const QSet<QString> importsNeedAdmin = {QStringLiteral("Excel导入期刊数据"),
+                                                   QStringLiteral("Excel导入借阅记录"),
+                                                   QStringLiteral("马克marc数据导入")};
+    if (!c.qxadmin && needAdmin.contains(command))
+        return QStringLiteral("没有权限!");
+    if (!c.qxadmin && importsNeedAdmin.contains(command))
+        return QStringLiteral("没有管理员权限!");
+    // A server database is saved with the server's own tools.
+    if (command == Backup && c.dialect == SqlDialect::Server)
+        return QStringLiteral("请使用PostgreSQL的备份工具(pg_dump)备份!");
+    return QString();
+}
+
+QString administratorLabel(const LoginContext &c) {
+    return QStringLiteral("  当前管理员:") + c.adminName;
+}
+
+QString databaseLabel(const LoginContext &c) {
+    return c.dialect == SqlDialect::Server ? QStringLiteral("  当前系统是: PostgreSQL")
+                                           : QStringLiteral("  当前数据库是: 本地数据库");
+}
+
+QString aboutDatabaseLine(const LoginContext &c) {
+    return c.dialect == SqlDialect::Server ? QStringLiteral("当前数据库是PostgreSQL")
+                                           : QStringLiteral("当前数据库是:本地数据库");
+}
+
+QString statusBarCompany(const LoginContext &c) {
+    return c.company + QLatin1Char(' ') + c.web;
+}
+
+} // namespace MainCommands

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+class IniFile;
+struct LoginContext;
+
+// The steps before the login: which de.ini, the configuration, the database file of the
+// embedded database, and the opening of the shared connection.
+namespace Startup {
+
+inline const QString Title = QStringLiteral("图书管理系统");
+// The embedded database a first start sets up: book.db in the working directory.
+inline const QString DefaultEmbeddedConnection = QStringLiteral("Data Source=book.db;");
+
+// The de.ini to use: the one given on the command line, else the one beside the program.
+QString iniPath(const QString &configOption, const QString &applicationDir);
+
+// Reads de.ini into the context. An embedded database without a connection string gets
+// the default one, written to de.ini so that the file says which database is used.
+void readConfiguration(IniFile &ini, LoginContext &context);
+
+// The embedded database file that does not exist yet, or an empty text (a server database,
+// or the file is there).
+QString missingDatabaseFile(const LoginContext &context);
+
+enum class Connection { Open, Failed, Empty };
+// Opens the shared connection; Empty when the database holds none of the library's tables.
+Connection open(const LoginContext &context, QString *error = nullptr);
+// Creates the tables and default rows in the empty database of the shared connection.
+bool createTables(const LoginContext &context, QString *error);
+
+QString missingFileQuestion();
+QString emptyDatabaseQuestion();
+QString connectionFailedMessage();
+
+} // namespace Startup

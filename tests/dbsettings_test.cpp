@@ -1,0 +1,212 @@
+// The database settings: what the window starts with, when 保存 may be used, the test of a
+// server connection and what 保存 writes. The server cases run against the test
+// PostgreSQL server when TSGL_TEST_PG names one.
+#include "app/DatabaseSettings.h"
+#include "db/IniFile.h"
+#include "db/LoginContext.h"
+#include "db/Schema.h"
+#include "db/SharedConnection.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// host, port and user of the test server, or nothing.
+QStringList testServer() {
+    const QStringList p = qEnvironmentVariable("TSGL_TEST_PG").split(QLatin1Char(':'));
+    return p.size() >= 3 ? p : QStringList();
+}
+
+} // namespace
+
+class DatabaseSettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startsFromDeIni();
+    void saveEnabling_data();
+    void saveEnabling();
+    void failedTestKeepsSaveDisabled();
+    void savingTheFileCreatesIt();
+    void savingTheServerWritesTheTestedString();
+
+private:
+    // Points the settings at the test server; skips without one.
+    bool useTestServer(DatabaseSettings &s);
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    QString m_ini;
+};
+
+void DatabaseSettingsTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_previousDir = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    m_ini = m_dir->filePath(QStringLiteral("de.ini"));
+}
+
+void DatabaseSettingsTest::cleanup() {
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+bool DatabaseSettingsTest::useTestServer(DatabaseSettings &s) {
+    const QStringList p = testServer();
+    if (p.isEmpty())
+        return false;
+    s.server = p[0] + QLatin1Char(':') + p[1];
+    s.database = QStringLiteral("postgres");
+    s.user = p[2];
+    s.password.clear();
+    return true;
+}
+
+void DatabaseSettingsTest::startsFromDeIni() {
+    IniFile ini(m_ini);
+    LoginContext c;
+    DatabaseSettings fresh(ini, c);
+    QCOMPARE(fresh.choice(), DatabaseSettings::Choice::Embedded);
+    QVERIFY(fresh.saveEnabled());
+    QCOMPARE(fresh.server, QStringLiteral("127.0.0.1"));
+    QCOMPARE(fresh.database, QStringLiteral("book"));
+    QCOMPARE(fresh.user, QStringLiteral("postgres"));
+    QCOMPARE(fresh.password, QString());
+    QCOMPARE(fresh.file, QStringLiteral("book.db"));
+
+    QVERIFY(ini.write("part1", "ServerName", "db.school.cn"));
+    QVERIFY(ini.write("part1", "DataBaseName", "lib"));
+    QVERIFY(ini.write("part1", "UserName", "librarian"));
+    QVERIFY(ini.write("part1", "PassWord", "p;w"));
+    QVERIFY(ini.write("part1", "csaccess", "Data Source=/data/lib.db;"));
+    c.dialect = SqlDialect::Server;
+    DatabaseSettings saved(ini, c);
+    QCOMPARE(saved.choice(), DatabaseSettings::Choice::Server);
+    QVERIFY(!saved.saveEnabled());
+    QCOMPARE(saved.server, QStringLiteral("db.school.cn"));
+    QCOMPARE(saved.database, QStringLiteral("lib"));
+    QCOMPARE(saved.user, QStringLiteral("librarian"));
+    QCOMPARE(saved.file, QStringLiteral("/data/lib.db"));
+    // The password is never shown.
+    QVERIFY(!saved.shownConnectionString().contains(QStringLiteral("p;w")));
+    QVERIFY(saved.shownConnectionString().contains(QStringLiteral("Password=******;")));
+}
+
+void DatabaseSettingsTest::saveEnabling_data() {
+    // Steps: e = choose the file, s = choose the server, t = a successful test,
+    // c = a server field changed.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("file") << "e" << true;
+    QTest::newRow("server") << "s" << false;
+    QTest::newRow("server tested") << "st" << true;
+    QTest::newRow("server chosen again") << "sts" << false;
+    QTest::newRow("server tested, field changed") << "stc" << false;
+    QTest::newRow("tested again") << "stct" << true;
+    QTest::newRow("back to the file") << "se" << true;
+    QTest::newRow("test while the file is chosen") << "ets" << false;
+}
+
+void DatabaseSettingsTest::saveEnabling() {
+    QFETCH(QString, steps);
+    QFETCH(bool, enabled);
+    IniFile ini(m_ini);
+    LoginContext c;
+    DatabaseSettings s(ini, c);
+    if (steps.contains(QLatin1Char('t')) && !useTestServer(s))
+        QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
+    for (const QChar step : steps) {
+        if (step == QLatin1Char('e'))
+            s.choose(DatabaseSettings::Choice::Embedded);
+        else if (step == QLatin1Char('s'))
+            s.choose(DatabaseSettings::Choice::Server);
+        else if (step == QLatin1Char('c'))
+            s.serverFieldsChanged();
+        else {
+            QString error;
+            QVERIFY2(s.test(&error), qPrintable(error));
+        }
+    }
+    QCOMPARE(s.saveEnabled(), enabled);
+}
+
+void DatabaseSettingsTest::failedTestKeepsSaveDisabled() {
+    IniFile ini(m_ini);
+    LoginContext c;
+    DatabaseSettings s(ini, c);
+    s.choose(DatabaseSettings::Choice::Server);
+    s.server = QStringLiteral("127.0.0.1:1");
+    QString error;
+    QVERIFY(!s.test(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!s.saveEnabled());
+    QVERIFY(!s.save());
+    QVERIFY(!QFile::exists(m_ini));
+    // The test connection is thrown away.
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("tsgl-settings-test")));
+}
+
+void DatabaseSettingsTest::savingTheFileCreatesIt() {
+    IniFile ini(m_ini);
+    QVERIFY(ini.write("part1", "cs", "Provider=PostgreSQL;Data Source=keep;"));
+    QVERIFY(ini.write("part1", "abc", "s"));
+    QVERIFY(ini.write("part1", "csaccess", "Data Source=old.db;Mode=Share Deny None;"));
+    LoginContext c;
+    c.dialect = SqlDialect::Server;
+    DatabaseSettings s(ini, c);
+    s.choose(DatabaseSettings::Choice::Embedded);
+    s.file = QStringLiteral("sub dir/新馆.db");
+    QString error;
+    // A folder that does not exist cannot hold the file: nothing is written.
+    QVERIFY(!s.save(&error));
+    QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));
+
+    QVERIFY(QDir().mkdir(QStringLiteral("sub dir")));
+    QVERIFY2(s.save(&error), qPrintable(error));
+    QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("a"));
+    QCOMPARE(ini.read("part1", "csaccess", "0"),
+             QStringLiteral("Data Source=sub dir/新馆.db;Mode=Share Deny None;"));
+    QCOMPARE(ini.read("part1", "cs", "0"), QStringLiteral("Provider=PostgreSQL;Data Source=keep;"));
+    {
+        QVERIFY(SharedConnection::openNamed(QStringLiteral("check"),
+                                            QStringLiteral("Data Source=sub dir/新馆.db;"),
+                                            SqlDialect::Embedded, &error));
+        QVERIFY(!Schema::isEmpty(QSqlDatabase::database(QStringLiteral("check"), false)));
+        QSqlDatabase::database(QStringLiteral("check"), false).close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    // Saving an existing library file again keeps it.
+    QVERIFY2(s.save(&error), qPrintable(error));
+}
+
+void DatabaseSettingsTest::savingTheServerWritesTheTestedString() {
+    IniFile ini(m_ini);
+    QVERIFY(ini.write("part1", "csaccess", "Data Source=book.db;"));
+    LoginContext c;
+    c.connectionString = QStringLiteral("Data Source=book.db;");
+    DatabaseSettings s(ini, c);
+    s.choose(DatabaseSettings::Choice::Server);
+    if (!useTestServer(s))
+        QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
+    // The test takes the fields as typed; the keys keep them trimmed.
+    const QString server = s.server;
+    s.server += QLatin1Char(' ');
+    QString error;
+    QVERIFY2(s.test(&error), qPrintable(error));
+    const QString tested = s.serverConnectionString();
+    QVERIFY2(s.save(&error), qPrintable(error));
+    QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));
+    QCOMPARE(ini.read("part1", "cs", "0"), tested);
+    QCOMPARE(ini.read("part1", "DataBaseName", "0"), QStringLiteral("postgres"));
+    QCOMPARE(ini.read("part1", "ServerName", "0"), server);
+    QCOMPARE(ini.read("part1", "csaccess", "0"), QStringLiteral("Data Source=book.db;"));
+    // The running program keeps its database until the next start.
+    QCOMPARE(c.dialect, SqlDialect::Embedded);
+    QCOMPARE(c.connectionString, QStringLiteral("Data Source=book.db;"));
+}
+
+QTEST_GUILESS_MAIN(DatabaseSettingsTest)
+#include "dbsettings_test.moc"
