@@ -6,6 +6,8 @@
 #include "ResultGrid.h"
 #include "admin/AdminLog.h"
 
+#include <QHeaderView>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -49,6 +51,10 @@ TAdminLogFm::TAdminLogFm(QWidget *parent)
     QString error;
     if (!m_grid->setStatement(AdminLog::selectStatement(), &error))
         Prompt::error(this, error);
+    QTableView *view = m_grid->view();
+    view->setColumnWidth(0, 60);
+    view->setColumnWidth(2, 150);
+    view->horizontalHeader()->setStretchLastSection(true);
 }
 
 void TAdminLogFm::deleteCurrentClicked() {

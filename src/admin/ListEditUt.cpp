@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -83,6 +84,8 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
     m_grid->setColumns(columns);
     m_grid->setKeyField(QString::fromUtf8(RowKey::Field));
     m_grid->setSortingEnabled(spec.sortable);
+    m_grid->view()->horizontalHeader()->setStretchLastSection(true);
+    m_grid->view()->horizontalHeader()->setMinimumSectionSize(110);
     layout->addWidget(m_grid, 1);
     resize(spec.fields.size() > 1 ? 560 : 420, 460);
 
