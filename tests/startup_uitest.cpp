@@ -1,0 +1,404 @@
+// The program from its start to the main window: the database file, the login window, the
+// main window's menus, permissions and command table, and the database settings window.
+#include "PromptRecorder.h"
+
+#include "AboutUt.h"
+#include "LoginUt.h"
+#include "MainUt.h"
+#include "SetDataUt.h"
+#include "WindowRegistry.h"
+#include "admin/PasswordHash.h"
+#include "app/Startup.h"
+#include "db/DatabaseSetup.h"
+#include "db/IniFile.h"
+#include "db/LoginContext.h"
+#include "db/SharedConnection.h"
+#include "db/Statement.h"
+#include "text/Gbk.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+class StartupUiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void freshDatabaseAndEnterLogsIn();
+    void refusingTheNewDatabaseEnds();
+    void wrongPasswordKeepsTheFocus();
+    void connectionFailureOffersSettings_data();
+    void connectionFailureOffersSettings();
+    void versionChecksEnd_data();
+    void versionChecksEnd();
+    void administratorWithoutSystemRights();
+    void commandsOpenTheirWindows();
+    void exitAsksFirst();
+    void pictureFollowsTheWindow();
+    void settingsWindowSaveRules();
+
+private:
+    void writeIni(const QString &text);
+    // Starts the login on the de.ini of the test folder.
+    TLoginFm *startLogin(TLoginFm::Start expected = TLoginFm::Start::Ready);
+    // Starts on a new database and logs in with the pre-filled password.
+    TMainFm *loginAsSuperAdministrator();
+    void runSql(const QString &sql);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDir;
+    std::unique_ptr<IniFile> m_ini;
+    std::unique_ptr<PromptRecorder> m_prompts;
+    std::unique_ptr<TLoginFm> m_login;
+};
+
+void StartupUiTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_previousDir = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    m_ini = std::make_unique<IniFile>(m_dir->filePath(QStringLiteral("de.ini")));
+    m_prompts = std::make_unique<PromptRecorder>();
+    SharedConnection::close();
+    loginContext() = LoginContext();
+}
+
+void StartupUiTest::cleanup() {
+    m_login.reset();
+    m_prompts.reset();
+    SharedConnection::close();
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void StartupUiTest::writeIni(const QString &text) {
+    QFile f(m_ini->path());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(Gbk::encode(text));
+}
+
+TLoginFm *StartupUiTest::startLogin(TLoginFm::Start expected) {
+    Startup::readConfiguration(*m_ini, loginContext());
+    m_login = std::make_unique<TLoginFm>(*m_ini, loginContext());
+    const TLoginFm::Start started = m_login->start();
+    if (started != expected) {
+        qWarning() << "messages:" << m_prompts->texts();
+        return nullptr;
+    }
+    return m_login.get();
+}
+
+TMainFm *StartupUiTest::loginAsSuperAdministrator() {
+    m_prompts->answer(true); // create the database
+    TLoginFm *login = startLogin();
+    if (!login)
+        return nullptr;
+    QTest::keyClick(login->passwordEdit, Qt::Key_Return);
+    return login->mainWindow();
+}
+
+void StartupUiTest::runSql(const QString &sql) {
+    QString error;
+    QVERIFY2(Statement(sql).run(&error), qPrintable(error));
+}
+
+void StartupUiTest::freshDatabaseAndEnterLogsIn() {
+    writeIni(QStringLiteral("[part1]\r\nsoftname=城南图书馆\r\n"));
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    QCOMPARE(m_prompts->entries().first().kind, Prompt::Kind::Question);
+    QCOMPARE(m_prompts->entries().first().text,
+             QStringLiteral("数据库文件不存在，是否创建新的图书馆数据库?"));
+    QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("book.db"))));
+    QCOMPARE(m_ini->read("part1", "csaccess", "0"), QStringLiteral("Data Source=book.db;"));
+    QCOMPARE(m_login->windowTitle(), QStringLiteral("登录"));
+    QCOMPARE(m_login->heading->text(), QStringLiteral("城南图书馆"));
+    QCOMPARE(m_login->nameBox->currentText(), QStringLiteral("超级管理员"));
+
+    QVERIFY(!m_login->isVisible());
+    QVERIFY(main->isVisible());
+    QVERIFY(main->windowState() & Qt::WindowMaximized);
+    QCOMPARE(main->windowTitle(), QStringLiteral("城南图书馆"));
+    QCOMPARE(main->administratorLabel()->text(), QStringLiteral("  当前管理员:超级管理员"));
+    QCOMPARE(main->databaseLabel()->text(), QStringLiteral("  当前数据库是: 本地数据库"));
+    QCOMPARE(loginContext().adminName, QStringLiteral("超级管理员"));
+    QCOMPARE(m_prompts->entries().size(), 1);
+    // The library's own name of its first list is read at login and shown in the menu.
+    QCOMPARE(main->menuAction(QStringLiteral("a1设置"))->text(), QStringLiteral("密级设置"));
+    QCOMPARE(main->menuAction(QStringLiteral("借    阅"))->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(main->menuAction(QStringLiteral("归    还"))->shortcut(), QKeySequence(Qt::Key_F6));
+    QVERIFY(main->menuAction(QStringLiteral("马克marc数据导入"))->isVisible());
+}
+
+void StartupUiTest::refusingTheNewDatabaseEnds() {
+    m_prompts->answer(false);
+    QVERIFY(startLogin(TLoginFm::Start::Quit));
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("book.db"))));
+    QVERIFY(!m_login->isVisible());
+}
+
+void StartupUiTest::wrongPasswordKeepsTheFocus() {
+    m_prompts->answer(true);
+    TLoginFm *login = startLogin();
+    QVERIFY(login);
+    QVERIFY(QTest::qWaitForWindowActive(login));
+    login->passwordEdit->clear();
+    QTest::keyClicks(login->passwordEdit, QStringLiteral("1234"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt == 0) {
+            QTest::keyClick(login->passwordEdit, Qt::Key_Return);
+        } else {
+            // From elsewhere in the window the focus comes back to the password as well.
+            login->nameBox->setFocus();
+            QTest::mouseClick(login->okButton, Qt::LeftButton);
+        }
+        QCOMPARE(m_prompts->last(), QStringLiteral("密码不正确!"));
+        QVERIFY(!login->mainWindow());
+        QVERIFY(login->isVisible());
+        QCOMPARE(QApplication::focusWidget(), login->passwordEdit);
+        QCOMPARE(login->passwordEdit->selectedText(), QStringLiteral("1234"));
+    }
+    // The right password after the wrong ones.
+    QTest::keyClicks(login->passwordEdit, QStringLiteral("8888"));
+    QTest::keyClick(login->passwordEdit, Qt::Key_Return);
+    QVERIFY(login->mainWindow());
+}
+
+void StartupUiTest::connectionFailureOffersSettings_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("server without connection string") << "[part1]\r\nabc=s\r\n" << QByteArray();
+    QTest::newRow("file that is no database")
+        << "[part1]\r\nabc=a\r\ncsaccess=Data Source=book.db;\r\n"
+        << QByteArray("not sqlite");
+}
+
+void StartupUiTest::connectionFailureOffersSettings() {
+    QFETCH(QString, ini);
+    QFETCH(QByteArray, file);
+    writeIni(ini);
+    if (!file.isEmpty()) {
+        QFile f(m_dir->filePath(QStringLiteral("book.db")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(file);
+    }
+    TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
+    QVERIFY(login);
+    QCOMPARE(m_prompts->texts(), QStringList{QStringLiteral("数据库连接失败,请选择数据库.")});
+    QVERIFY(login->isVisible());
+    QVERIFY(!login->okButton->isEnabled());
+    QCOMPARE(login->nameBox->count(), 0);
+    TSetDataFm *settings = login->settingsWindow();
+    QVERIFY(settings);
+    QVERIFY(settings->isVisible());
+    QCOMPARE(settings->windowTitle(), QStringLiteral("数据库设置"));
+    QCOMPARE(settings->windowModality(), Qt::ApplicationModal);
+    if (!file.isEmpty()) {
+        QFile f(m_dir->filePath(QStringLiteral("book.db")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), file);
+    }
+}
+
+void StartupUiTest::versionChecksEnd_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no administrator table") << "drop table 管理员"
+                                            << "请使用对应的版本@!aaa";
+    QTest::newRow("older administrator table") << "alter table 管理员 drop column qxDjXg"
+                                               << "请使用对应的版本@!bbb";
+}
+
+void StartupUiTest::versionChecksEnd() {
+    QFETCH(QString, change);
+    QFETCH(QString, message);
+    QString error;
+    QVERIFY2(DatabaseSetup::createEmbedded(m_dir->filePath(QStringLiteral("book.db")), &error),
+             qPrintable(error));
+    QVERIFY(SharedConnection::open(QStringLiteral("Data Source=book.db;"), SqlDialect::Embedded,
+                                   &error));
+    runSql(change);
+    SharedConnection::close();
+    QVERIFY(startLogin(TLoginFm::Start::Quit));
+    QCOMPARE(m_prompts->texts(), QStringList{message});
+}
+
+void StartupUiTest::administratorWithoutSystemRights() {
+    m_prompts->answer(true);
+    TLoginFm *login = startLogin();
+    QVERIFY(login);
+    Statement add(QStringLiteral("insert into 管理员 (adminname, pwd, qxborrow) values ('张三', "));
+    QVERIFY(add.value(PasswordHash::make(QStringLiteral("x"))).text(QStringLiteral(", 1)")).run());
+    login->nameBox->setEditText(QStringLiteral("张三 "));
+    login->passwordEdit->setText(QStringLiteral("x"));
+    QVERIFY(!login->mainWindow());
+    // The name is matched as typed: with the blank it is another name.
+    QTest::mouseClick(login->okButton, Qt::LeftButton);
+    QCOMPARE(m_prompts->last(), QStringLiteral("密码不正确!"));
+    login->nameBox->setEditText(QStringLiteral("张三"));
+    QTest::mouseClick(login->okButton, Qt::LeftButton);
+    TMainFm *main = login->mainWindow();
+    QVERIFY(main);
+    QCOMPARE(main->administratorLabel()->text(), QStringLiteral("  当前管理员:张三"));
+
+    QVERIFY(!main->menu(QStringLiteral("系统管理"))->menuAction()->isEnabled());
+    QVERIFY(!main->menuAction(QStringLiteral("数 据 库 设 置"))->isEnabled());
+    QVERIFY(!main->toolAction(QStringLiteral("信息设置"))->isEnabled());
+    QVERIFY(!main->toolAction(QStringLiteral("图书管理"))->isEnabled());
+    QVERIFY(!main->toolAction(QStringLiteral("归还[F6]"))->isEnabled());
+    QVERIFY(main->toolAction(QStringLiteral("借阅[F5]"))->isEnabled());
+    QVERIFY(main->toolAction(QStringLiteral("退出"))->isEnabled());
+    QVERIFY(!main->menuAction(QStringLiteral("添加图书"))->isEnabled());
+    QVERIFY(main->menuAction(QStringLiteral("续    借"))->isEnabled());
+
+    m_prompts->clear();
+    main->runCommand(QStringLiteral("数 据 库 设 置"));
+    QVERIFY(!main->openWindow(QStringLiteral("数 据 库 设 置")));
+    main->runCommand(QStringLiteral("管理员日志"));
+    main->runCommand(QStringLiteral("马克marc数据导入"));
+    QCOMPARE(m_prompts->texts(), QStringList({"没有权限!", "没有管理员权限!"}));
+}
+
+void StartupUiTest::commandsOpenTheirWindows() {
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    const QString settingsCommand = QStringLiteral("数 据 库 设 置");
+    main->runCommand(settingsCommand);
+    QPointer<QWidget> settings = main->openWindow(settingsCommand);
+    QVERIFY(qobject_cast<TSetDataFm *>(settings));
+    QVERIFY(settings->isVisible());
+    QVERIFY(settings->isWindow());
+    QCOMPARE(settings->windowModality(), Qt::ApplicationModal);
+    main->runCommand(settingsCommand);
+    QCOMPARE(main->openWindow(settingsCommand), settings.data());
+    // Closing destroys it; the next command starts a fresh one.
+    settings->close();
+    QTRY_VERIFY(!settings);
+    QVERIFY(!main->openWindow(settingsCommand));
+
+    main->runCommand(QStringLiteral("关    于"));
+    auto *about = qobject_cast<TAboutFm *>(main->openWindow(QStringLiteral("关    于")));
+    QVERIFY(about);
+    QCOMPARE(about->windowTitle(), QStringLiteral("关于"));
+    QStringList lines;
+    for (QLabel *l : about->findChildren<QLabel *>())
+        lines << l->text();
+    QVERIFY(lines.contains(QStringLiteral("当前数据库是:本地数据库")));
+    about->close();
+
+    // A modeless window is shown beside the main window and brought forward when chosen
+    // again.
+    int made = 0;
+    WindowRegistry::add(QStringLiteral("期刊管理"), [&made](QWidget *parent) {
+        ++made;
+        return new QWidget(parent);
+    });
+    main->runCommand(QStringLiteral("期刊管理"));
+    QWidget *periodicals = main->openWindow(QStringLiteral("期刊管理"));
+    QVERIFY(periodicals);
+    QCOMPARE(periodicals->windowModality(), Qt::NonModal);
+    periodicals->showMinimized();
+    main->runCommand(QStringLiteral("期刊管理"));
+    QCOMPARE(made, 1);
+    QVERIFY(!(periodicals->windowState() & Qt::WindowMinimized));
+    periodicals->close();
+    QCOMPARE(m_prompts->entries().size(), 1); // only the question of the new database
+}
+
+void StartupUiTest::exitAsksFirst() {
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    QSignalSpy ended(m_login.get(), &TLoginFm::mainWindowClosed);
+    m_prompts->clear();
+    main->runCommand(QStringLiteral("退    出"));
+    main->close(); // the window frame
+    QVERIFY(main->isVisible());
+    QCOMPARE(ended.count(), 0);
+    QCOMPARE(m_prompts->entries().size(), 2);
+    for (const auto &e : m_prompts->entries()) {
+        QCOMPARE(e.caption, QStringLiteral("请确认"));
+        QCOMPARE(e.text, QStringLiteral("确认要退出吗?"));
+    }
+    m_prompts->answer(true);
+    main->toolAction(QStringLiteral("退出"))->trigger();
+    QVERIFY(!main->isVisible());
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(m_prompts->entries().size(), 3);
+}
+
+void StartupUiTest::pictureFollowsTheWindow() {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY(image.save(m_dir->filePath(QStringLiteral("beijing.jpg"))));
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    QVERIFY(!main->picture()->pixmap().isNull());
+    main->showNormal();
+    main->resize(900, 640);
+    QTRY_COMPARE(main->height(), 640);
+    const int expected =
+        640 - main->findChild<QToolBar *>()->height() - main->statusBar()->height() - 55;
+    QCOMPARE(main->picture()->geometry(), QRect(0, 0, 900, expected));
+}
+
+void StartupUiTest::settingsWindowSaveRules() {
+    loginContext().iniPath = m_ini->path();
+    TSetDataFm window(*m_ini, loginContext());
+    window.show();
+    QVERIFY(window.embeddedChoice->isChecked());
+    QVERIFY(window.saveButton->isEnabled());
+    QVERIFY(window.fileGroup->isVisible());
+    QVERIFY(!window.serverGroup->isVisible());
+    QCOMPARE(window.fileEdit->text(), QStringLiteral("book.db"));
+    QCOMPARE(window.serverBox->currentText(), QStringLiteral("127.0.0.1"));
+
+    QTest::mouseClick(window.serverChoice, Qt::LeftButton);
+    QVERIFY(window.serverGroup->isVisible());
+    QVERIFY(!window.fileGroup->isVisible());
+    QVERIFY(!window.saveButton->isEnabled());
+
+    const QStringList server = qEnvironmentVariable("TSGL_TEST_PG").split(QLatin1Char(':'));
+    const bool haveServer = server.size() >= 3;
+    window.serverBox->setEditText(haveServer ? server[0] + ':' + server[1]
+                                             : QStringLiteral("127.0.0.1:1"));
+    window.databaseEdit->setText(QStringLiteral("postgres"));
+    window.userEdit->setText(haveServer ? server[2] : QStringLiteral("postgres"));
+    window.passwordEdit->setText(QStringLiteral("s3cret"));
+    QTest::mouseClick(window.testButton, Qt::LeftButton);
+    QCOMPARE(m_prompts->entries().size(), 2);
+    const QString shown = m_prompts->entries()[0].text;
+    QVERIFY(shown.startsWith(QStringLiteral("Provider=PostgreSQL;Password=******;")));
+    for (const QString &text : m_prompts->texts())
+        QVERIFY(!text.contains(QStringLiteral("s3cret")));
+    if (!haveServer) {
+        QVERIFY(m_prompts->last().startsWith(QStringLiteral("连接失败")));
+        QVERIFY(!window.saveButton->isEnabled());
+        QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
+    }
+    QCOMPARE(m_prompts->last(), QStringLiteral("连接成功!"));
+    QVERIFY(window.saveButton->isEnabled());
+    // Choosing the server again asks for another test.
+    QTest::mouseClick(window.serverChoice, Qt::LeftButton);
+    QVERIFY(!window.saveButton->isEnabled());
+    QTest::mouseClick(window.testButton, Qt::LeftButton);
+    QVERIFY(window.saveButton->isEnabled());
+    QTest::mouseClick(window.saveButton, Qt::LeftButton);
+    QCOMPARE(m_prompts->last(), QStringLiteral("软件重启后生效!"));
+    QVERIFY(!window.isVisible());
+    QCOMPARE(m_ini->read("part1", "abc", "0"), QStringLiteral("s"));
+    QCOMPARE(m_ini->read("part1", "PassWord", "0"), QStringLiteral("s3cret"));
+}
+
+QTEST_MAIN(StartupUiTest)
+#include "startup_uitest.moc"
