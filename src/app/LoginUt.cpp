@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 TLoginFm::TLoginFm(IniFile &ini, LoginContext &context, QWidget *parent)
@@ -56,6 +57,7 @@ void TLoginFm::createLayout() {
     nameBox->setMinimumWidth(200);
     passwordEdit = new QLineEdit(this);
     passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     auto *nameLabel = new QLabel(QStringLiteral("用户名(&U):"), this);
     nameLabel->setBuddy(nameBox);
     auto *passwordLabel = new QLabel(QStringLiteral("密  码(&P):"), this);
@@ -186,5 +188,9 @@ void TLoginFm::okButtonClick() {
         m_main = new TMainFm(m_context);
         connect(m_main, &TMainFm::exitConfirmed, this, &TLoginFm::mainWindowClosed);
     }
+    // Without a window manager a maximised state is not carried out; the size of the
+    // screen gives the same picture there.
+    if (QScreen *screen = this->screen())
+        m_main->setGeometry(screen->availableGeometry());
     m_main->showMaximized();
 }

@@ -65,6 +65,7 @@ void TSetDataFm::createLayout() {
     userEdit = new QLineEdit(serverGroup);
     passwordEdit = new QLineEdit(serverGroup);
     passwordEdit->setEchoMode(QLineEdit::Password);
+    passwordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     testButton = new QPushButton(QStringLiteral("测试"), serverGroup);
     auto *serverLayout = new QFormLayout(serverGroup);
     serverLayout->addRow(QStringLiteral("服务器名/ip地址:"), serverBox);
@@ -89,8 +90,7 @@ void TSetDataFm::createLayout() {
     layout->addWidget(serverGroup);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetMinAndMaxSize);
-    setMinimumWidth(460);
+    setMinimumWidth(480);
 }
 
 void TSetDataFm::showChoice() {
@@ -102,6 +102,7 @@ void TSetDataFm::showChoice() {
     serverGroup->setVisible(server);
     serverGroup->setEnabled(server);
     saveButton->setEnabled(m_settings.saveEnabled());
+    adjustSize();
 }
 
 void TSetDataFm::choiceClick(DatabaseSettings::Choice choice) {

@@ -6,7 +6,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <memory>
 
@@ -50,6 +53,13 @@ int createDatabase(const QString &path) {
 // The login window leads through the start-up; once it is done the program runs until the
 // login window or the main window is closed.
 int runProgram(QApplication &app, const QString &configOption) {
+    // Qt's own buttons and dialogs ("是", "否", the file dialog) in Chinese, when the
+    // translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
+
     IniFile ini(Startup::iniPath(configOption, QCoreApplication::applicationDirPath()));
     LoginContext &context = loginContext();
     Startup::readConfiguration(ini, context);
