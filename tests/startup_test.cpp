@@ -1,5 +1,6 @@
 // The steps before the login: which de.ini, the configuration it gives, the database file
 // of the embedded database and the opening of the shared connection.
+#include "app/DesktopPrograms.h"
 #include "app/Startup.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -31,6 +32,8 @@ private slots:
     void configuration_data();
     void configuration();
     void databaseFileTest();
+    void helpFileLookup();
+    void firstInstalledProgram();
     void opening_data();
     void opening();
 
@@ -110,6 +113,29 @@ void StartupTest::databaseFileTest() {
     c.dialect = SqlDialect::Server;
     c.connectionString = QStringLiteral("Provider=PostgreSQL;Data Source=nowhere.db;");
     QCOMPARE(Startup::missingDatabaseFile(c), QString());
+}
+
+void StartupTest::helpFileLookup() {
+    // <root>/build/bin/tsgl with the guide in <root>/docs, as in a build inside the sources.
+    QDir root(m_dir->path());
+    QVERIFY(root.mkpath(QStringLiteral("build/bin")));
+    QVERIFY(root.mkpath(QStringLiteral("work")));
+    const QString bin = root.filePath(QStringLiteral("build/bin"));
+    const QString work = root.filePath(QStringLiteral("work"));
+    QCOMPARE(DesktopPrograms::helpFile(bin, work), QString());
+    QVERIFY(root.mkpath(QStringLiteral("work/docs")));
+    QFile(root.filePath(QStringLiteral("work/docs/help.html"))).open(QIODevice::WriteOnly);
+    QCOMPARE(DesktopPrograms::helpFile(bin, work), root.filePath("work/docs/help.html"));
+    QVERIFY(root.mkpath(QStringLiteral("docs")));
+    QFile(root.filePath(QStringLiteral("docs/help.html"))).open(QIODevice::WriteOnly);
+    QCOMPARE(DesktopPrograms::helpFile(bin, work), root.filePath("docs/help.html"));
+}
+
+void StartupTest::firstInstalledProgram() {
+    QCOMPARE(DesktopPrograms::firstInstalled({QStringLiteral("no-such-program-tsgl")}), QString());
+    const QString sh = DesktopPrograms::firstInstalled(
+        {QStringLiteral("no-such-program-tsgl"), QStringLiteral("sh"), QStringLiteral("ls")});
+    QCOMPARE(QFileInfo(sh).fileName(), QStringLiteral("sh"));
 }
 
 void StartupTest::opening_data() {

@@ -9,9 +9,11 @@
 #include "WindowRegistry.h"
 #include "admin/PasswordHash.h"
 #include "app/Startup.h"
+#include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
+#include "db/Schema.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "text/Gbk.h"
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -41,6 +44,8 @@ private slots:
     void wrongPasswordKeepsTheFocus();
     void connectionFailureOffersSettings_data();
     void connectionFailureOffersSettings();
+    void emptyDatabaseIsOffered_data();
+    void emptyDatabaseIsOffered();
     void versionChecksEnd_data();
     void versionChecksEnd();
     void administratorWithoutSystemRights();
@@ -209,6 +214,51 @@ void StartupUiTest::connectionFailureOffersSettings() {
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), file);
     }
+}
+
+void StartupUiTest::emptyDatabaseIsOffered_data() {
+    QTest::addColumn<bool>("server");
+    QTest::addColumn<bool>("create");
+    QTest::newRow("empty file, create") << false << true;
+    QTest::newRow("empty file, refuse") << false << false;
+    QTest::newRow("empty server database, create") << true << true;
+}
+
+void StartupUiTest::emptyDatabaseIsOffered() {
+    QFETCH(bool, server);
+    QFETCH(bool, create);
+    if (server) {
+        const QStringList p = qEnvironmentVariable("TSGL_TEST_PG").split(QLatin1Char(':'));
+        if (p.size() < 3)
+            QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
+        const QString host = p[0] + QLatin1Char(':') + p[1];
+        const QString name = QStringLiteral("tsgl-admin");
+        QString error;
+        {
+            QVERIFY2(SharedConnection::openNamed(
+                         name, ConnectionString::forServer(host, "postgres", p[2], {}),
+                         SqlDialect::Server, &error),
+                     qPrintable(error));
+            QSqlQuery q(QSqlDatabase::database(name, false));
+            QVERIFY(q.exec(QStringLiteral("drop database if exists t_startup_empty")));
+            QVERIFY(q.exec(QStringLiteral("create database t_startup_empty")));
+            QSqlDatabase::database(name, false).close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        writeIni(QStringLiteral("[part1]\r\nabc=s\r\ncs=") +
+                 ConnectionString::forServer(host, "t_startup_empty", p[2], {}) +
+                 QStringLiteral("\r\n"));
+    } else {
+        QFile f(m_dir->filePath(QStringLiteral("book.db")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    m_prompts->answer(create);
+    TLoginFm *login = startLogin(create ? TLoginFm::Start::Ready : TLoginFm::Start::Quit);
+    QVERIFY(login);
+    QCOMPARE(m_prompts->texts(), QStringList{QStringLiteral(
+                                     "数据库中还没有图书馆的数据表，是否创建新的图书馆数据库?")});
+    QCOMPARE(login->nameBox->currentText(), create ? QStringLiteral("超级管理员") : QString());
+    QCOMPARE(Schema::isEmpty(SharedConnection::database()), !create);
 }
 
 void StartupUiTest::versionChecksEnd_data() {

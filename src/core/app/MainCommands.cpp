@@ -60,17 +60,6 @@ QVector<ToolButton> toolButtons() {
             b("退出", "退    出")};
 }
 
-QString menuOf(const QString &command) {
-    const LoginContext defaults;
-    for (const Menu &m : menus(defaults)) {
-        for (const Entry &e : m.entries) {
-            if (!e.isSeparator() && e.command == command)
-                return m.title;
-        }
-    }
-    return QString();
-}
-
 QSet<QString> disabledMenus(const LoginContext &c) {
     QSet<QString> out;
     if (!c.qxsysset)

@@ -33,8 +33,6 @@ struct ToolButton {
 // The menus in order, with the captions of the customisable lists taken from the context.
 QVector<Menu> menus(const LoginContext &context);
 QVector<ToolButton> toolButtons();
-// The menu a command belongs to, or an empty text.
-QString menuOf(const QString &command);
 
 // Menus the administrator cannot open at all.
 QSet<QString> disabledMenus(const LoginContext &context);
