@@ -33,6 +33,35 @@ bool looksNumeric(const QString &text) {
     return re.match(text).hasMatch();
 }
 
+// Reads "yyyy-MM-dd" and "yyyy-MM-dd HH:mm:ss" quickly: an export may hold millions of them.
+bool parseIsoMoment(const QString &text, QDate *date, int *seconds) {
+    const int n = text.size();
+    if (n != 10 && n != 19)
+        return false;
+    auto digits = [&text](int from, int count, int *out) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            v = v * 10 + (c - u'0');
+        }
+        *out = v;
+        return true;
+    };
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
+    if (text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-') || !digits(0, 4, &y) ||
+        !digits(5, 2, &mo) || !digits(8, 2, &d))
+        return false;
+    if (n == 19 && (text[10] != QLatin1Char(' ') || text[13] != QLatin1Char(':') ||
+                    text[16] != QLatin1Char(':') || !digits(11, 2, &h) || !digits(14, 2, &mi) ||
+                    !digits(17, 2, &se) || h > 23 || mi > 59 || se > 59))
+        return false;
+    *date = QDate(y, mo, d);
+    *seconds = h * 3600 + mi * 60 + se;
+    return date->isValid();
+}
+
 bool looksLikeDate(const QString &text) {
     static const QRegularExpression re(
         QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}( [0-9]{2}:[0-9]{2}(:[0-9]{2})?)?$"));
@@ -164,6 +193,12 @@ bool XlsxWriter::writeCell(int column, const QVariant &value) {
         break;
     }
     const QString text = value.toString();
+    if (kind == Kind::DateTime || kind == Kind::Auto) {
+        QDate date;
+        int seconds = 0;
+        if (parseIsoMoment(text, &date, &seconds))
+            return writeMoment(column, date, seconds);
+    }
     const QString trimmed = text.trimmed();
     if (kind == Kind::DateTime || (kind == Kind::Auto && looksLikeDate(trimmed))) {
         const QDateTime moment = dateTimeFromSql(trimmed);
@@ -209,12 +244,20 @@ bool XlsxWriter::writeNumber(int column, double value, int width) {
 bool XlsxWriter::writeMoment(int column, const QDateTime &moment) {
     if (!moment.isValid())
         return true;
+    return writeMoment(column, moment.date(), moment.time().msecsSinceStartOfDay() / 1000);
+}
+
+bool XlsxWriter::writeMoment(int column, const QDate &date, int seconds) {
     // Spreadsheet dates count days from 1899-12-30; the time is the fraction of the day.
-    const qint64 days = kEpoch.daysTo(moment.date());
+    const qint64 days = date.toJulianDay() - kEpoch.toJulianDay();
     // Before March 1900 the spreadsheet calendar counts a day that never was; keep text.
-    if (days < 61)
-        return writeText(column, moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), false);
-    const int seconds = moment.time().msecsSinceStartOfDay() / 1000;
+    if (days < 61) {
+        const QDateTime moment(date, QTime(0, 0).addSecs(seconds));
+        return writeText(column,
+                         moment.toString(seconds ? QStringLiteral("yyyy-MM-dd HH:mm:ss")
+                                                 : QStringLiteral("yyyy-MM-dd")),
+                         false);
+    }
     const double serial = static_cast<double>(days) + seconds / 86400.0;
     const bool withTime = seconds != 0;
     widen(column, withTime ? 19 : 10);

@@ -56,6 +56,7 @@ private:
     bool writeText(int column, const QString &text, bool convert = true);
     bool writeNumber(int column, double value, int shownWidth);
     bool writeMoment(int column, const QDateTime &moment);
+    bool writeMoment(int column, const QDate &date, int seconds);
     bool fail(int code);
     void widen(int column, int width);
 
