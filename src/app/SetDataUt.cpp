@@ -79,6 +79,7 @@ void TSetDataFm::createLayout() {
     saveButton->setAutoDefault(false);
     exitButton->setAutoDefault(false);
     testButton->setAutoDefault(false);
+    browseButton->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(saveButton);
