@@ -43,7 +43,11 @@ void drawBarcode(QPainter *p, const ReportItem &item, const QRectF &r, double s)
     }
     // Ten modules of quiet zone on each side; the bars are centred in the item.
     const int modules = code.moduleCount();
-    const double module = r.width() / (modules + 20);
+    double module = r.width() / (modules + 20);
+    // Whole device pixels per module where the device allows it, so that equal bars stay
+    // equal on a printer or the screen.
+    if (module >= 2)
+        module = std::floor(module);
     const double barsLeft = r.left() + (r.width() - modules * module) / 2;
     const QRectF bars(barsLeft, r.top(), modules * module, r.height() - textHeight);
     double x = bars.left();
