@@ -1,6 +1,7 @@
 #include "XlsxReader.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QXmlStreamReader>
@@ -349,6 +350,10 @@ bool read(const QString &path, SheetData *sheet, QString *error) {
     if (!error)
         error = &dummy;
     *sheet = SheetData();
+    if (!QFileInfo::exists(path)) {
+        *error = QStringLiteral("文件不存在：") + path;
+        return false;
+    }
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip)) {
         *error = QStringLiteral("不能打开文件，它不是 Excel 文件(.xlsx)：") + path;
