@@ -363,6 +363,17 @@ void StartupUiTest::commandsOpenTheirWindows() {
     QCOMPARE(made, 1);
     QVERIFY(!(periodicals->windowState() & Qt::WindowMinimized));
     periodicals->close();
+
+    // F5 opens the borrowing window from the main window.
+    WindowRegistry::add(QStringLiteral("借    阅"),
+                        [](QWidget *parent) { return new QWidget(parent); });
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    QTest::keyClick(main, Qt::Key_F5);
+    QWidget *borrowing = main->openWindow(QStringLiteral("借    阅"));
+    QVERIFY(borrowing);
+    QCOMPARE(borrowing->windowModality(), Qt::ApplicationModal);
+    borrowing->close();
     QCOMPARE(m_prompts->entries().size(), 1); // only the question of the new database
 }
 
