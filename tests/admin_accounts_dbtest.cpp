@@ -51,6 +51,7 @@ private slots:
     void logEntry();
     void logEntryFollowsCallersTransaction();
     void logDeleteOneAndAll();
+    void logReport();
 };
 
 void AdminAccountsTest::newAdministratorHasDefaultPasswordAndChosenFlags() {
@@ -257,6 +258,38 @@ void AdminAccountsTest::logDeleteOneAndAll() {
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员日志 where 事件='二'")).toInt(), 0);
     QVERIFY(AdminLog::removeAll());
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员日志")).toInt(), 0);
+}
+
+void AdminAccountsTest::logReport() {
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    loginContext().adminName = QStringLiteral("张三");
+    const QDateTime at(QDate(2024, 5, 6), QTime(7, 8, 9));
+    QVERIFY(AdminLog::write(QStringLiteral("修改库存"), QStringLiteral("条形码:A1"), at, nullptr));
+    QVERIFY(AdminLog::write(QStringLiteral("修改状态"), QStringLiteral("读者编号:7"), at, nullptr));
+    Statement onlyStock = AdminLog::selectStatement();
+    onlyStock.text(QStringLiteral(" where 事件=")).value(QStringLiteral("修改库存"));
+    ReportModel report;
+    QString error;
+    QVERIFY2(AdminLog::buildReport(onlyStock, at, &report, &error), qPrintable(error));
+    QCOMPARE(report.pageCount(), 1);
+    QStringList titles;
+    QMap<QString, QString> cells;
+    for (const ReportItem &item : report.pages[0].items) {
+        if (item.role == QLatin1String("columnTitle"))
+            titles << item.text;
+        if (item.role == QLatin1String("cell")) {
+            QCOMPARE(item.row, 0);
+            cells[item.field] = item.text;
+        }
+    }
+    QCOMPARE(titles,
+             QStringList({QStringLiteral("id"), QStringLiteral("事件"), QStringLiteral("日期"),
+                          QStringLiteral("管理员"), QStringLiteral("说明")}));
+    QCOMPARE(cells.value(QStringLiteral("事件")), QStringLiteral("修改库存"));
+    QCOMPARE(cells.value(QStringLiteral("日期")), QStringLiteral("2024-05-06 07:08:09"));
+    QCOMPARE(cells.value(QStringLiteral("管理员")), QStringLiteral("张三"));
+    QCOMPARE(cells.value(QStringLiteral("说明")), QStringLiteral("条形码:A1"));
 }
 
 QTEST_GUILESS_MAIN(AdminAccountsTest)

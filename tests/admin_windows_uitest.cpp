@@ -3,6 +3,7 @@
 #include "TestDb.h"
 
 #include "ExcelExport.h"
+#include "ReportPreview.h"
 #include "ResultGrid.h"
 #include "admin/AdminLog.h"
 #include "admin/AdminLogUt.h"
@@ -68,6 +69,19 @@ QByteArray fileBytes(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// Takes the reports that would be previewed.
+class ReportCatcher : public ReportPreview::Sink {
+public:
+    ReportCatcher()
+        : m_previous(ReportPreview::setSink(this)) {}
+    ~ReportCatcher() override { ReportPreview::setSink(m_previous); }
+    void preview(QWidget *, const ReportModel &model) override { reports << model; }
+    QVector<ReportModel> reports;
+
+private:
+    ReportPreview::Sink *m_previous;
+};
 
 } // namespace
 
@@ -253,6 +267,23 @@ void AdminWindowsUiTest::logWindow() {
     ExcelExport::setOpener(previous);
     QVERIFY(!exported.isEmpty());
     QVERIFY(QFile::exists(exported));
+
+    // The printed list holds the rows as the grid shows them.
+    {
+        ReportCatcher catcher;
+        QVERIFY(w.grid()->setColumnFilter(QStringLiteral("事件"), QStringLiteral("修改库存")));
+        click(&w, QStringLiteral("打印"));
+        QCOMPARE(catcher.reports.size(), 1);
+        QSet<int> rows;
+        for (const ReportItem &item : catcher.reports[0].pages[0].items) {
+            if (item.role == QLatin1String("cell") && item.field == QStringLiteral("事件")) {
+                QCOMPARE(item.text, QStringLiteral("修改库存"));
+                rows.insert(item.row);
+            }
+        }
+        QCOMPARE(rows.size(), 2);
+        w.grid()->clearFilters();
+    }
 
     w.grid()->setCurrentRow(1);
     prompts.answer(false);

@@ -3,6 +3,7 @@
 #include "AdminToolBar.h"
 #include "ExcelExport.h"
 #include "Prompt.h"
+#include "ReportPreview.h"
 #include "ResultGrid.h"
 #include "admin/AdminLog.h"
 
@@ -86,4 +87,15 @@ void TAdminLogFm::exportClicked() {
     ExportDatasetToExcel(this, m_grid->currentStatement());
 }
 
-void TAdminLogFm::printClicked() {}
+void TAdminLogFm::printClicked() {
+    if (m_grid->fieldNames().isEmpty())
+        return; // emptied by 全部删除
+    ReportModel report;
+    QString error;
+    if (!AdminLog::buildReport(m_grid->currentStatement(), QDateTime::currentDateTime(), &report,
+                               &error)) {
+        Prompt::error(this, error);
+        return;
+    }
+    ReportPreview::show(this, report);
+}

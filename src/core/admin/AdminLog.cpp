@@ -1,6 +1,7 @@
 #include "AdminLog.h"
 
 #include "db/LoginContext.h"
+#include "print/ListReport.h"
 
 namespace AdminLog {
 
@@ -34,6 +35,24 @@ bool removeEntry(const QVariant &id, QString *error) {
 
 bool removeAll(QString *error) {
     return Statement(QStringLiteral("delete from 管理员日志")).run(error);
+}
+
+bool buildReport(const Statement &rows, const QDateTime &printedAt, ReportModel *report,
+                 QString *error) {
+    ReportRows data;
+    if (!data.load(rows, error))
+        return false;
+    ListReportSpec spec;
+    spec.title = QStringLiteral("管理员日志");
+    spec.heading = QStringLiteral("共 %1 条").arg(data.count());
+    spec.columns = {{QStringLiteral("id"), QStringLiteral("id"), 14, CellFormat::Number},
+                    {QStringLiteral("事件"), QStringLiteral("事件"), 26, CellFormat::Text},
+                    {QStringLiteral("日期"), QStringLiteral("日期"), 38, CellFormat::DateTime},
+                    {QStringLiteral("管理员"), QStringLiteral("管理员"), 26, CellFormat::Text},
+                    {QStringLiteral("说明"), QStringLiteral("说明"), 0, CellFormat::Text}};
+    spec.printedAt = printedAt;
+    *report = buildListReport(spec, data);
+    return true;
 }
 
 } // namespace AdminLog

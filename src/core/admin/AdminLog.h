@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Statement.h"
+#include "print/ReportModel.h"
 
 #include <QDateTime>
 #include <QString>
@@ -18,5 +19,10 @@ bool write(const QString &event, const QString &details, const QDateTime &moment
 Statement selectStatement();
 bool removeEntry(const QVariant &id, QString *error = nullptr);
 bool removeAll(QString *error = nullptr);
+
+// The printed list of the entries the statement yields (the grid's rows, sorted and
+// filtered as shown): id, 事件, 日期, 管理员, 说明 under a header line, one line an entry.
+bool buildReport(const Statement &rows, const QDateTime &printedAt, ReportModel *report,
+                 QString *error = nullptr);
 
 } // namespace AdminLog
