@@ -4,6 +4,7 @@
 #include "TestDb.h"
 #include "db/Money.h"
 #include "db/Statement.h"
+#include "export/SheetExport.h"
 #include "import/XlsxReader.h"
 
 #include <QDir>
@@ -150,6 +151,19 @@ private slots:
         ExportDatasetToExcel(nullptr, query, 0, 0);
         QCOMPARE(opened.paths().size(), 2);
         QVERIFY(opened.paths()[0] != opened.paths()[1]);
+    }
+
+    void rowsBeyondASheetAreLeftOut() {
+        QVERIFY(Statement(QStringLiteral("insert into 借出记录 (名称) values ('西游记')")).run());
+        QSqlQuery query =
+            Statement(QStringLiteral("select 名称 from 借出记录 order by 名称 desc")).exec();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("两行.xlsx"));
+        const SheetExport::Result result = SheetExport::writeQuery(query, 0, -1, path, 1);
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY(result.truncated);
+        QCOMPARE(result.rows, 1);
+        compareRows(readBack(path), Rows{{QStringLiteral("名称")}, {QStringLiteral("西游记")}});
     }
 
     void nothingOpensItSoTheUserSaves() {

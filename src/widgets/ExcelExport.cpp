@@ -95,6 +95,10 @@ void exportQuery(QWidget *parent, QSqlQuery &query, int firstField, int lastFiel
                       QStringLiteral("错误"));
         return;
     }
+    if (result.truncated)
+        Prompt::warning(parent, QStringLiteral("Excel 工作表最多有 %1 行，只导出了前 %2 行。")
+                                    .arg(SheetExport::kMaxDataRows + 1)
+                                    .arg(result.rows));
     handOver(parent, path);
 }
 

@@ -59,7 +59,8 @@ Kind kindOfField(const QString &field) {
 
 } // namespace
 
-Result writeQuery(QSqlQuery &query, int firstField, int lastField, const QString &path) {
+Result writeQuery(QSqlQuery &query, int firstField, int lastField, const QString &path,
+                  int maxRows) {
     Result result;
     if (!query.isActive()) {
         result.error = QStringLiteral("查询没有结果：") + Statement::lastError(query);
@@ -96,6 +97,10 @@ Result writeQuery(QSqlQuery &query, int firstField, int lastField, const QString
     QVariantList values;
     values.reserve(last - first + 1);
     while (more) {
+        if (result.rows >= maxRows) {
+            result.truncated = true;
+            break;
+        }
         values.clear();
         for (int f = first; f <= last; ++f)
             values.append(query.value(f));

@@ -8,8 +8,9 @@
 // libxlsxwriter packs the file with the minizip library, and QuaZip (which reads .xlsx files
 // for the imports) carries its own copy of minizip under the same function names but with
 // other arguments. Linked into one program, libxlsxwriter's calls would land in QuaZip's copy
-// and crash. Loaded with its own symbols first (RTLD_DEEPBIND), libxlsxwriter keeps the
-// minizip it was built with.
+// and crash. Loaded here with its own symbols first (RTLD_DEEPBIND), libxlsxwriter keeps the
+// minizip it was built with. For this the programs must not need libxlsxwriter at start-up
+// (nothing calls it directly; the linker drops the unused library).
 namespace XlsxLibrary {
 
 struct Functions {
