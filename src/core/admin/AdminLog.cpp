@@ -45,7 +45,7 @@ bool buildReport(const Statement &rows, const QDateTime &printedAt, ReportModel 
     ListReportSpec spec;
     spec.title = QStringLiteral("管理员日志");
     spec.heading = QStringLiteral("共 %1 条").arg(data.count());
-    spec.columns = {{QStringLiteral("id"), QStringLiteral("id"), 14, CellFormat::Number},
+    spec.columns = {{QStringLiteral("id"), QStringLiteral("id"), 16, CellFormat::Text},
                     {QStringLiteral("事件"), QStringLiteral("事件"), 26, CellFormat::Text},
                     {QStringLiteral("日期"), QStringLiteral("日期"), 38, CellFormat::DateTime},
                     {QStringLiteral("管理员"), QStringLiteral("管理员"), 26, CellFormat::Text},
