@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -138,7 +139,11 @@ void TSetDataFm::testButtonClick() {
     takeFields();
     Prompt::info(this, m_settings.shownConnectionString());
     QString error;
-    if (m_settings.test(&error))
+    // The connection may take up to its time-out.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool connected = m_settings.test(&error);
+    QGuiApplication::restoreOverrideCursor();
+    if (connected)
         Prompt::info(this, DatabaseSettings::connectedMessage());
     else
         Prompt::warning(this, DatabaseSettings::connectFailedMessage() + QLatin1Char('\n') + error);
