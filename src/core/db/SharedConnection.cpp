@@ -83,7 +83,12 @@ bool openNamed(const QString &connectionName, const QString &connectionString, S
             *error = db.lastError().text();
         return false;
     }
-    return configureSqlite(db, error);
+    // A file that is not a database opens, and is refused at the first statement.
+    if (!configureSqlite(db, error)) {
+        db.close();
+        return false;
+    }
+    return true;
 }
 
 bool open(const QString &connectionString, SqlDialect dialect, QString *error, bool allowCreate) {
