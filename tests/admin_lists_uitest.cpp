@@ -266,7 +266,7 @@ void AdminListsUiTest::publisherGridSorts() {
                                 QStringLiteral("出版地")};
     QStringList shown;
     for (const ResultGrid::Column &c : w.grid()->visibleColumns())
-        shown << c.field;
+        shown << c.caption;
     QCOMPARE(shown, fields);
     const QList<QStringList> rows = {{"作家出版社", "7-5063", "北京"},
                                      {"人民文学出版社", "7-02", "北京"},

@@ -9,9 +9,9 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHeaderView>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -75,6 +75,7 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
     for (const QString &c : spec.gridColumns) {
         ResultGrid::Column col;
         col.field = c;
+        col.caption = c; // the server reports unquoted names in lower case
         for (const ListField &f : spec.fields) {
             if (f.column == c && f.kind == ListField::Kind::Money)
                 col.format = ResultGrid::Format::Money;
