@@ -169,6 +169,12 @@ private slots:
     void nothingOpensItSoTheUserSaves() {
         QTemporaryDir target;
         const QString kept = target.filePath(QStringLiteral("借阅.xlsx"));
+        {
+            // An older file of that name is replaced.
+            QFile old(kept);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
         PromptRecorder prompts;
         prompts.answerSaveFile(kept);
         OpenedFiles opened(false);
@@ -177,6 +183,8 @@ private slots:
         QCOMPARE(prompts.entries().first().kind, Prompt::Kind::SaveFile);
         QVERIFY(!QFile::exists(opened.paths().first()));
         compareRows(readBack(kept), Rows{{QStringLiteral("名称")}, {QStringLiteral("红楼梦")}});
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("借阅.xlsx")});
 
         // Cancelling keeps nothing.
         ExportDatasetToExcel(nullptr, Statement(QStringLiteral("select 名称 from 借出记录")));

@@ -67,15 +67,23 @@ void handOver(QWidget *parent, const QString &path) {
         QFile::remove(path);
         return;
     }
-    if (QFileInfo(target).absoluteFilePath() != QFileInfo(path).absoluteFilePath()) {
-        if (QFileInfo::exists(target))
-            QFile::remove(target);
-        if (!QFile::copy(path, target)) {
-            Prompt::error(parent, QStringLiteral("不能保存文件：") + target);
-            return;
-        }
-        QFile::remove(path);
+    if (QFileInfo(target).absoluteFilePath() == QFileInfo(path).absoluteFilePath())
+        return;
+    // The copy is complete before an older file of that name is replaced.
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(path, part)) {
+        QFile::remove(part);
+        Prompt::error(parent, QStringLiteral("不能保存文件：") + target);
+        return;
     }
+    if (QFileInfo::exists(target))
+        QFile::remove(target);
+    if (!QFile::rename(part, target)) {
+        Prompt::error(parent, QStringLiteral("不能保存文件：") + target);
+        return;
+    }
+    QFile::remove(path);
 }
 
 void exportQuery(QWidget *parent, QSqlQuery &query, int firstField, int lastField) {
