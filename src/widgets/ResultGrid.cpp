@@ -340,21 +340,9 @@ bool ResultGrid::refresh(QString *error) {
     const int oldRow = currentRow();
     const QVariant key = d->keyField.isEmpty() ? QVariant() : currentValue(d->keyField);
     QString message;
-    // Fields may have changed under the same text (a table altered meanwhile): read them again.
-    GridQuery kept = d->query;
+    // The fields are read again (a table may have changed meanwhile); the sort and the
+    // filters stay while their columns exist.
     if (!d->rows.open(&d->query, d->sumFields(), &message)) {
-        d->showRows(-1);
-        if (error)
-            *error = message;
-        return false;
-    }
-    // Sort and filters survive while their columns still exist.
-    if (!kept.sortField().isEmpty())
-        d->query.setSort(kept.sortField(), kept.sortOrder());
-    for (const GridQuery::Filter &f : kept.filters())
-        d->query.setFilter(f.field, f.kind, f.value);
-    if ((!kept.sortField().isEmpty() || !kept.filters().isEmpty()) && !d->rows.reload(&message)) {
-        d->rows.clear();
         d->showRows(-1);
         if (error)
             *error = message;

@@ -1,5 +1,7 @@
 #include "GridQuery.h"
 
+#include "db/SharedConnection.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -111,10 +113,13 @@ Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilte
         first = false;
         const QString column = QStringLiteral("t.") + quoteIdentifier(f.field);
         if (f.kind == FilterKind::Contains) {
-            st.text(QStringLiteral("lower(cast(") + column +
-                    QStringLiteral(" as text)) like lower("))
+            // Latin letters in any case: SQLite's like already ignores their case, the
+            // server needs ilike.
+            const bool server = SharedConnection::dialect() == SqlDialect::Server;
+            st.text(QStringLiteral("cast(") + column + QStringLiteral(" as text)") +
+                    (server ? QStringLiteral(" ilike ") : QStringLiteral(" like ")))
                 .value(likePattern(f.value.toString()))
-                .text(QStringLiteral(") escape '\\'"));
+                .text(QStringLiteral(" escape '\\'"));
         } else if (f.value.isNull() || !f.value.isValid()) {
             st.text(column + QStringLiteral(" is null"));
         } else {
@@ -124,11 +129,11 @@ Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilte
     return st;
 }
 
-QString GridQuery::orderClause() const {
+QString GridQuery::orderClause(bool reversed) const {
     if (m_sortField.isEmpty())
         return QString();
-    const QString dir =
-        m_sortOrder == Qt::AscendingOrder ? QStringLiteral(" asc") : QStringLiteral(" desc");
+    const bool ascending = (m_sortOrder == Qt::AscendingOrder) != reversed;
+    const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
     QString clause = QStringLiteral(" order by t.") + quoteIdentifier(m_sortField) + dir;
     const QString tie = resolveField(m_tieBreaker);
     if (!tie.isEmpty() && tie != m_sortField)
@@ -144,6 +149,25 @@ Statement GridQuery::probe() const {
 
 Statement GridQuery::rows() const {
     return wrapped(QStringLiteral("*")).text(orderClause());
+}
+
+Statement GridQuery::reversedPage(qint64 offsetFromEnd, int limit) const {
+    return wrapped(QStringLiteral("*"))
+        .text(orderClause(true))
+        .text(QStringLiteral(" limit %1 offset %2").arg(limit).arg(offsetFromEnd));
+}
+
+bool GridQuery::canReverse() const {
+    return !m_sortField.isEmpty() && !resolveField(m_tieBreaker).isEmpty();
+}
+
+void GridQuery::dropUnknownColumns() {
+    if (!m_sortField.isEmpty() && resolveField(m_sortField).isEmpty())
+        m_sortField.clear();
+    for (int i = m_filters.size() - 1; i >= 0; --i) {
+        if (resolveField(m_filters[i].field).isEmpty())
+            m_filters.remove(i);
+    }
 }
 
 Statement GridQuery::page(qint64 offset, int limit) const {

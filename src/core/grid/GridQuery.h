@@ -52,6 +52,8 @@ public:
                    QString *error = nullptr);
     void removeFilter(const QString &field);
     void clearFilters() { m_filters.clear(); }
+    // After the field names were read again: drops a sort or filters whose columns are gone.
+    void dropUnknownColumns();
     const QVector<Filter> &filters() const { return m_filters; }
     const Filter *filterOf(const QString &field) const;
 
@@ -60,6 +62,13 @@ public:
     // Every row after filter and sort.
     Statement rows() const;
     Statement page(qint64 offset, int limit) const;
+    // Whether the rows have an order that can be read backwards: a sort, made total by the
+    // tie-breaker (a key column), so that both directions give the same sequence.
+    bool canReverse() const;
+    // The same rows read from the other end: the page at offset counted from the last row,
+    // in reverse order. Reading the end of a long sorted result this way costs what reading
+    // its beginning costs.
+    Statement reversedPage(qint64 offsetFromEnd, int limit) const;
     // One row: count(*) followed by sum(f) of each field, after the filter.
     Statement totals(const QStringList &sumFields) const;
     // The distinct values of a column after the other columns' filters, sorted.
@@ -75,7 +84,7 @@ public:
 
 private:
     Statement wrapped(const QString &selectList, const QString &skipFilterOf = QString()) const;
-    QString orderClause() const;
+    QString orderClause(bool reversed = false) const;
 
     Statement m_base;
     QStringList m_fields;

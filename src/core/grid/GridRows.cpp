@@ -2,6 +2,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 
 bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *error) {
     clear();
@@ -16,6 +17,7 @@ bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *err
             *error = message;
         return false;
     }
+    query->dropUnknownColumns();
     m_query = query;
     m_sumFields = sumFields;
     if (!reload(&message)) {
@@ -28,6 +30,7 @@ bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *err
 }
 
 bool GridRows::reload(QString *error) {
+    m_failed.clear();
     m_pages.clear();
     m_recent.clear();
     m_error.clear();
@@ -68,10 +71,16 @@ QVariant GridRows::sum(const QString &field) const {
 }
 
 bool GridRows::loadPage(qint64 page, QString *error) const {
-    QSqlQuery q = m_query->page(page * kPageSize, kPageSize).exec();
+    const qint64 start = page * kPageSize;
+    const qint64 end = qMin(start + kPageSize, m_count);
+    // A page in the second half of a sorted result is read from the end, backwards.
+    const bool reversed = page > 0 && m_query->canReverse() && start > m_count / 2 && end > start;
+    QSqlQuery q = reversed ? m_query->reversedPage(m_count - end, int(end - start)).exec()
+                           : m_query->page(start, kPageSize).exec();
     if (q.lastError().isValid() || !q.isActive()) {
         if (error)
             *error = Statement::lastError(q);
+        m_failed.insert(page);
         return false;
     }
     if (page == 0)
@@ -85,6 +94,8 @@ bool GridRows::loadPage(qint64 page, QString *error) const {
             r[c] = q.value(c);
         rows.append(r);
     }
+    if (reversed)
+        std::reverse(rows.begin(), rows.end());
     m_pages.insert(page, rows);
     m_recent.removeAll(page);
     m_recent.append(page);
@@ -99,6 +110,9 @@ const QVector<GridRows::Row> *GridRows::pageOf(qint64 row) const {
     const qint64 page = row / kPageSize;
     auto it = m_pages.constFind(page);
     if (it == m_pages.constEnd()) {
+        // A page that failed is not asked for again at every cell the view paints.
+        if (m_failed.contains(page))
+            return nullptr;
         if (!loadPage(page, &m_error))
             return nullptr;
         it = m_pages.constFind(page);

@@ -3,6 +3,7 @@
 #include "GridQuery.h"
 
 #include <QHash>
+#include <QSet>
 #include <QSqlRecord>
 #include <QVector>
 
@@ -15,7 +16,8 @@ public:
     static constexpr int kPageSize = 200;
     static constexpr int kCachedPages = 64;
 
-    // Runs the query's first page and the totals. The query's field names are filled in.
+    // Runs the query's first page and the totals. The query's field names are read (again),
+    // and a sort or filter on a column that is no longer there is dropped.
     // On failure the rows are empty and error holds the database's message.
     bool open(GridQuery *query, const QStringList &sumFields, QString *error = nullptr);
     // Reads the count and the sums again and forgets every loaded page (after a change of
@@ -52,5 +54,6 @@ private:
     mutable QSqlRecord m_layout; // taken from the first page read
     mutable QHash<qint64, QVector<Row>> m_pages;
     mutable QVector<qint64> m_recent; // loaded pages, most recently used last
+    mutable QSet<qint64> m_failed;    // pages whose statement failed since the last reload
     mutable QString m_error;
 };
