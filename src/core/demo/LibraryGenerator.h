@@ -34,7 +34,9 @@ public:
     LibraryGenerator(QSqlDatabase db, Options options);
     void setPhaseReport(PhaseReport report) { m_report = std::move(report); }
 
-    // The database must hold the tables and no books or readers yet.
+    // The database must hold the tables and no books or readers yet. Rows are committed in
+    // large batches, so a generation that fails part-way leaves the rows written so far: it
+    // is meant for a new database, which the caller discards on failure.
     bool generate(const Size &size, QString *error);
 
     // The small library of the demonstration database: about 200 books, 20 periodicals,
