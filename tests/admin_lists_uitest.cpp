@@ -148,6 +148,14 @@ void AdminListsUiTest::addSaveCancelAndStates() {
     type(w->field(0), QStringLiteral("历史"));
     click(w, QStringLiteral("取消"));
     QCOMPARE(w->field(0)->text(), QStringLiteral("文学"));
+    // While a row is added no line is current; 取消 returns to the line that was.
+    click(w, QStringLiteral("添加"));
+    QCOMPARE(w->grid()->currentRow(), -1);
+    type(w->field(0), QStringLiteral("不要"));
+    click(w, QStringLiteral("取消"));
+    QCOMPARE(w->grid()->currentRow(), 1);
+    QCOMPARE(w->field(0)->text(), QStringLiteral("文学"));
+    QCOMPARE(scalar(QStringLiteral("select count(*) from 分类")).toInt(), 2);
     click(w, QStringLiteral("修改"));
     type(w->field(0), QStringLiteral("历史"));
     click(w, QStringLiteral("保存"));

@@ -113,7 +113,11 @@ void TListEditFm::showEvent(QShowEvent *event) {
 
 void TListEditFm::reload(const QString &selectRowKey) {
     QString error;
-    if (!m_grid->setStatement(m_list.selectStatement(), &error)) {
+    // A refresh keeps the current line where its row still exists.
+    const bool read = m_grid->fieldNames().isEmpty()
+                          ? m_grid->setStatement(m_list.selectStatement(), &error)
+                          : m_grid->refresh(&error);
+    if (!read) {
         Prompt::error(this, error);
         return;
     }
@@ -161,6 +165,9 @@ QStringList TListEditFm::fieldTexts() const {
 
 void TListEditFm::addClicked() {
     reload(); // rows that other windows added meanwhile
+    // The new row has no line in the grid until it is saved: no line is current meanwhile.
+    m_rowBeforeAdd = m_grid->currentRow();
+    m_grid->setCurrentRow(-1);
     for (QLineEdit *e : m_fields)
         e->clear();
     setMode(Mode::Adding);
@@ -198,7 +205,10 @@ void TListEditFm::saveClicked() {
 }
 
 void TListEditFm::cancelClicked() {
+    const bool wasAdding = m_mode == Mode::Adding;
     setMode(Mode::Browsing);
+    if (wasAdding)
+        m_grid->setCurrentRow(m_rowBeforeAdd);
     showCurrentRow();
 }
 

@@ -44,6 +44,7 @@ private:
     ListTable m_list;
     Mode m_mode = Mode::Browsing;
     QSqlRecord m_editing; // the row being modified, as read
+    int m_rowBeforeAdd = -1;
     AdminToolBar *m_toolBar = nullptr;
     QVector<QLineEdit *> m_fields;
     ResultGrid *m_grid = nullptr;
