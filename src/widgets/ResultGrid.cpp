@@ -35,6 +35,7 @@ public:
     QStringList sumFields() const;
     QVector<ResultGridModel::Column> modelColumns() const;
     void showRows(int currentRow);
+    void fitColumnWidths();
     void updateFooter();
     void updateFilterTitles();
     bool applyQueryChange(QString *error);
@@ -110,6 +111,26 @@ void ResultGrid::Private::showRows(int currentRow) {
     const int count = model->rowCount();
     q->setCurrentRow(count == 0 ? -1 : qBound(0, currentRow, count - 1));
     emitCurrentIfChanged();
+}
+
+// Widths from the titles and the rows already loaded (the first page), so that a large
+// result costs nothing more; the user's own widths are kept until the next statement.
+void ResultGrid::Private::fitColumnWidths() {
+    const QFontMetrics fm(view->font());
+    const QFontMetrics titleFm(view->horizontalHeader()->font());
+    const int rowsToMeasure = qMin(model->rowCount(), GridRows::kPageSize);
+    const QVector<ResultGridModel::Column> &cols = model->columns();
+    for (int c = 0; c < cols.size(); ++c) {
+        if (!cols[c].spec.visible)
+            continue;
+        int width = titleFm.horizontalAdvance(
+                        model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                    24; // room for the sort arrow
+        for (int r = 0; r < rowsToMeasure; ++r)
+            width = qMax(width, fm.horizontalAdvance(model->index(r, c).data().toString()) + 12);
+        width = qMax(width, fm.horizontalAdvance(footer->texts().value(c)) + 12);
+        view->horizontalHeader()->resizeSection(c, qBound(48, width, 320));
+    }
 }
 
 void ResultGrid::Private::updateFooter() {
@@ -329,6 +350,7 @@ bool ResultGrid::setStatement(const Statement &statement, QString *error) {
         return false;
     }
     d->showRows(0);
+    d->fitColumnWidths();
     return true;
 }
 
