@@ -172,8 +172,9 @@ void ResultGridTest::filtersChangeRowsAndFooter() {
     QCOMPARE(grid.footerText(QStringLiteral("编号")), QString::number(numbers.size()));
     QCOMPARE(grid.footerText(QStringLiteral("价格")), priceSum);
     QCOMPARE(grid.currentRow(), numbers.isEmpty() ? -1 : 0);
-    if (numbers.isEmpty())
-        QVERIFY(!current.isEmpty());
+    // Windows hear of the new current row even when its number stayed 0.
+    QVERIFY(!current.isEmpty());
+    QCOMPARE(current.last().first().toInt(), grid.currentRow());
     // The filtered title says so; removing the filter brings every row back.
     const int section = 1 + (field == QStringLiteral("数量"));
     QVERIFY(grid.view()

@@ -38,6 +38,10 @@ void GridFooter::paintEvent(QPaintEvent *) {
     const int originX = mapFromGlobal(viewport->mapToGlobal(QPoint(0, 0))).x();
     const QRect visibleBand(originX, 0, viewport->width(), height());
     p.setClipRect(visibleBand);
+    QFont bold = font();
+    bold.setBold(true);
+    p.setFont(bold);
+    const QFontMetrics fm(bold);
     for (int logical = 0; logical < m_texts.size() && logical < header->count(); ++logical) {
         if (header->isSectionHidden(logical) || m_texts[logical].isEmpty())
             continue;
@@ -48,10 +52,7 @@ void GridFooter::paintEvent(QPaintEvent *) {
         p.setPen(palette().mid().color());
         p.drawLine(cell.topRight(), cell.bottomRight());
         p.setPen(palette().windowText().color());
-        QFont bold = font();
-        bold.setBold(true);
-        p.setFont(bold);
         p.drawText(cell.adjusted(4, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter,
-                   fontMetrics().elidedText(m_texts[logical], Qt::ElideLeft, cell.width() - 8));
+                   fm.elidedText(m_texts[logical], Qt::ElideLeft, cell.width() - 8));
     }
 }

@@ -26,6 +26,8 @@ ReportPreviewDialog::ReportPreviewDialog(const ReportModel &model, QWidget *pare
     , m_model(model) {
     setWindowTitle(model.title.isEmpty() ? QStringLiteral("打印预览")
                                          : QStringLiteral("打印预览 - ") + model.title);
+    // The preview's own printer starts at screen resolution; print finer than that.
+    printer()->setResolution(600);
     preparePrinter(printer(), m_model);
     connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *p) {
         QPainter painter(p);

@@ -109,6 +109,8 @@ void ResultGrid::Private::showRows(int currentRow) {
     else
         header->setSortIndicator(-1, Qt::AscendingOrder);
     const int count = model->rowCount();
+    // New rows: the current row is announced even when its number stays the same.
+    lastCurrent = -2;
     q->setCurrentRow(count == 0 ? -1 : qBound(0, currentRow, count - 1));
     emitCurrentIfChanged();
 }
