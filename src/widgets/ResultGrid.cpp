@@ -1,6 +1,7 @@
 #include "ResultGrid.h"
 
 #include "GridFooter.h"
+#include "GridView.h"
 #include "Prompt.h"
 #include "ResultGridModel.h"
 #include "grid/GridQuery.h"
@@ -20,7 +21,7 @@ public:
         , q(q) {}
 
     ResultGrid *q;
-    QTableView *view = nullptr;
+    GridView *view = nullptr;
     ResultGridModel *model = nullptr;
     GridFooter *footer = nullptr;
     GridQuery query;
@@ -144,7 +145,7 @@ void ResultGrid::Private::updateFooter() {
         any = any || c.spec.footer != Footer::None;
     }
     footer->setTexts(texts);
-    footer->setVisible(any || (!rows.isOpen() && !sumFields().isEmpty()));
+    view->setFooterVisible(any || (!rows.isOpen() && !sumFields().isEmpty()));
 }
 
 void ResultGrid::Private::updateFilterTitles() {
@@ -277,7 +278,7 @@ bool ResultGrid::Private::eventFilter(QObject *watched, QEvent *event) {
 ResultGrid::ResultGrid(QWidget *parent)
     : QWidget(parent)
     , d(new Private(this)) {
-    d->view = new QTableView(this);
+    d->view = new GridView(this);
     d->model = new ResultGridModel(this);
     d->view->setModel(d->model);
     d->view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -295,14 +296,12 @@ ResultGrid::ResultGrid(QWidget *parent)
     header->setHighlightSections(false);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     header->setDefaultSectionSize(100);
-    d->footer = new GridFooter(d->view, this);
-    d->footer->hide();
+    d->footer = d->view->footer();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(d->view);
-    layout->addWidget(d->footer);
 
     connect(header, &QHeaderView::sectionClicked, d, [this](int s) { d->headerClicked(s); });
     connect(header, &QHeaderView::customContextMenuRequested, d,

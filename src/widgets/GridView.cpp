@@ -1,0 +1,25 @@
+#include "GridView.h"
+
+#include "GridFooter.h"
+
+GridView::GridView(QWidget *parent)
+    : QTableView(parent)
+    , m_footer(new GridFooter(this, this)) {
+    m_footer->hide();
+}
+
+void GridView::setFooterVisible(bool visible) {
+    if (m_footer->isVisibleTo(this) == visible)
+        return;
+    m_footer->setVisible(visible);
+    updateGeometries();
+}
+
+void GridView::updateGeometries() {
+    QTableView::updateGeometries();
+    const int band = m_footer->isVisibleTo(this) ? m_footer->sizeHint().height() : 0;
+    if (viewportMargins().bottom() != band)
+        setViewportMargins(0, 0, 0, band); // lays out again and comes back here
+    const QRect vp = viewport()->geometry();
+    m_footer->setGeometry(vp.left(), vp.bottom() + 1, vp.width(), band);
+}
