@@ -1,12 +1,17 @@
 // The generated library: its counters agree with its loans on both databases.
 #include "TestDb.h"
+#include "db/ConnectionString.h"
+#include "db/DatabaseSetup.h"
 #include "db/Money.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "demo/LibraryGenerator.h"
 #include "text/Pinyin.h"
 
+#include <QCryptographicHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -17,7 +22,7 @@ qlonglong count(const QString &sql) {
     return scalar(sql).toLongLong();
 }
 
-bool generateSmall(QString *error) {
+bool generateSmall(QString *error, QSqlDatabase db = SharedConnection::database()) {
     LibraryGenerator::Options options;
     options.seed = 7;
     options.today = kToday;
@@ -27,7 +32,22 @@ bool generateSmall(QString *error) {
     size.readers = 30;
     size.loans = 900;
     size.periodicals = 15;
-    return LibraryGenerator(SharedConnection::database(), options).generate(size, error);
+    return LibraryGenerator(db, options).generate(size, error);
+}
+
+// A fingerprint of the books and loans as texts and counts.
+QByteArray fingerprint(const QSqlDatabase &db) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const char *sql :
+         {"select 编号, 条形码, 名称, 作者, 数量, 借出次数 from 图书 order by 编号",
+          "select 读者编号, 编号, 已还 from 借出记录 order by id"}) {
+        QSqlQuery q = Statement(QString::fromUtf8(sql)).exec(db);
+        while (q.next()) {
+            for (int c = 0; c < q.record().count(); ++c)
+                hash.addData(q.value(c).toString().toUtf8() + '|');
+        }
+    }
+    return hash.result();
 }
 
 } // namespace
@@ -135,6 +155,26 @@ private slots:
         QCOMPARE(
             count("select count(*) from 图书 where (预定状况 is null) <> (预定到期时间 is null)"),
             0);
+    }
+
+    void sameSeedSameLibrary() {
+        QString error;
+        QVERIFY2(generateSmall(&error), qPrintable(error));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("again.db"));
+        QVERIFY2(DatabaseSetup::createEmbedded(path, &error), qPrintable(error));
+        QByteArray again;
+        {
+            QVERIFY(SharedConnection::openNamed(QStringLiteral("again"),
+                                                ConnectionString::forFile(path),
+                                                SqlDialect::Embedded, &error));
+            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("again"), false);
+            QVERIFY2(generateSmall(&error, db), qPrintable(error));
+            again = fingerprint(db);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("again"));
+        QCOMPARE(fingerprint(SharedConnection::database()), again);
     }
 
     void demoLibraryAndNoSecondFill() {
