@@ -85,6 +85,7 @@ private:
         qint32 loans = 0;
         quint16 open = 0;
         quint8 category = 0;
+        quint8 openByLevel[4] = {}; // open loans per item level, for the level's limit
     };
     QVector<ItemState> m_books;
     QVector<ItemState> m_periodicals;
@@ -267,7 +268,9 @@ bool LibraryGenerator::Run::loans(QString *error, qint64 *rows) {
         const QDate due = lent.addDays(cat.days);
         const qint64 age = lent.daysTo(m_o.today);
         const double openChance = age < 60 ? 0.75 : age < 365 ? 0.003 : 0.0005;
-        const bool open = r.chance(openChance) && it.open < it.copies && rd.open < cat.limit;
+        const int levelLimit = levels[it.level].limit;
+        const bool open = r.chance(openChance) && it.open < it.copies && rd.open < cat.limit &&
+                          (levelLimit <= 0 || rd.openByLevel[it.level] < levelLimit);
 
         insert.bindUtf8(0, rd.number);
         insert.bindUtf8(1, rd.name);
@@ -284,6 +287,7 @@ bool LibraryGenerator::Run::loans(QString *error, qint64 *rows) {
         if (open) {
             ++it.open;
             ++rd.open;
+            ++rd.openByLevel[it.level];
             for (int c : {9, 13, 14, 15, 17, 19, 20})
                 insert.bindUtf8(c, none);
             insert.bindUtf8(11, no);
