@@ -183,7 +183,7 @@ bool XlsxWriter::writeCell(int column, const QVariant &value) {
     case QMetaType::Bool:
         return writeNumber(column, value.toBool() ? 1 : 0, 1);
     case QMetaType::QDate:
-        return writeMoment(column, value.toDate().startOfDay());
+        return writeMoment(column, value.toDate(), 0);
     case QMetaType::QDateTime:
         return writeMoment(column, value.toDateTime());
     case QMetaType::QByteArray:
