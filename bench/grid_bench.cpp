@@ -3,12 +3,15 @@
 // a filter, a jump to the last row and a refresh. Prints the query plans of the statements.
 //
 //   grid_bench [DATABASE]
+//   grid_bench --server HOST:PORT:USER
 //
 // With the path of a database made by generate_bench its 图书 is used; without, a library of
-// 1,000,000 books is generated into a temporary file first.
+// 1,000,000 books is generated into a temporary file first. With --server the same runs on
+// the PostgreSQL database tsgl_grid_bench of that server, generated there on the first run.
 #include "ResultGrid.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
+#include "db/Schema.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "demo/LibraryGenerator.h"
@@ -26,6 +29,15 @@
 
 namespace {
 
+LibraryGenerator::Size benchSize() {
+    LibraryGenerator::Size size;
+    size.books = 1000000;
+    size.readers = 1000;
+    size.loans = 0;
+    size.periodicals = 0;
+    return size;
+}
+
 bool prepare(const QString &path, QString *error) {
     if (!DatabaseSetup::createEmbedded(path, error))
         return false;
@@ -33,12 +45,44 @@ bool prepare(const QString &path, QString *error) {
         return false;
     LibraryGenerator::Options options;
     options.bulkLoad = true;
-    LibraryGenerator::Size size;
-    size.books = 1000000;
-    size.readers = 1000;
-    size.loans = 0;
-    size.periodicals = 0;
-    return LibraryGenerator(SharedConnection::database(), options).generate(size, error);
+    return LibraryGenerator(SharedConnection::database(), options).generate(benchSize(), error);
+}
+
+// Opens (and on the first run creates and fills) the benchmark database on a server.
+bool prepareServer(const QString &spec, QString *error) {
+    const QStringList p = spec.split(QLatin1Char(':'));
+    if (p.size() < 3) {
+        *error = QStringLiteral("--server wants HOST:PORT:USER");
+        return false;
+    }
+    const QString server = p[0] + QLatin1Char(':') + p[1];
+    const QString name = QStringLiteral("tsgl_grid_bench");
+    bool fresh = false;
+    {
+        const QString admin =
+            ConnectionString::forServer(server, QStringLiteral("postgres"), p[2], {});
+        if (!SharedConnection::openNamed(QStringLiteral("bench-admin"), admin, SqlDialect::Server,
+                                         error))
+            return false;
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench-admin"), false));
+        q.exec(QStringLiteral("select 1 from pg_database where datname='%1'").arg(name));
+        if (!q.next()) {
+            fresh = true;
+            if (!q.exec(QStringLiteral("create database %1").arg(name))) {
+                *error = Statement::lastError(q);
+                return false;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
+    if (!SharedConnection::open(ConnectionString::forServer(server, name, p[2], {}),
+                                SqlDialect::Server, error))
+        return false;
+    if (!fresh)
+        return true;
+    std::printf("generating 1,000,000 books into %s on %s\n", qPrintable(name), qPrintable(server));
+    return Schema::create(SharedConnection::database(), SqlDialect::Server, error) &&
+           LibraryGenerator(SharedConnection::database()).generate(benchSize(), error);
 }
 
 // The columns of the book management window's grid.
@@ -81,11 +125,13 @@ double timed(const char *what, const std::function<void()> &step) {
 }
 
 void plan(const char *what, const Statement &st) {
-    Statement explain(QStringLiteral("explain query plan ") + st.sql(), st.values());
-    QSqlQuery q = explain.exec();
+    const bool server = SharedConnection::dialect() == SqlDialect::Server;
+    const QString explain =
+        server ? QStringLiteral("explain ") : QStringLiteral("explain query plan ");
+    QSqlQuery q = Statement(explain + st.sql(), st.values()).exec();
     std::printf("  plan of %s:\n", what);
     while (q.next())
-        std::printf("    %s\n", q.value(3).toString().toUtf8().constData());
+        std::printf("    %s\n", q.value(server ? 0 : 3).toString().toUtf8().constData());
 }
 
 } // namespace
@@ -95,7 +141,12 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     QString error;
     QString database = app.arguments().value(1);
-    if (database.isEmpty()) {
+    if (database == QLatin1String("--server")) {
+        if (!prepareServer(app.arguments().value(2), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+    } else if (database.isEmpty()) {
         database = dir.filePath(QStringLiteral("grid.db"));
         std::printf("generating 1,000,000 books into %s\n", qPrintable(database));
         if (!prepare(database, &error)) {
