@@ -41,9 +41,10 @@ struct Options {
     }
 };
 
-int createDatabase(const QString &path) {
+int createDatabase(const QString &path, bool demo) {
     QString error;
-    if (!DatabaseSetup::createEmbedded(path, &error)) {
+    if (!DatabaseSetup::createEmbedded(path, &error) ||
+        (demo && !DatabaseSetup::fillEmbeddedDemo(path, &error))) {
         QTextStream(stderr) << error << '\n';
         return 1;
     }
@@ -85,6 +86,6 @@ int main(int argc, char *argv[]) {
     parser.process(*app);
 
     if (parser.isSet(options.create))
-        return createDatabase(parser.value(options.create));
+        return createDatabase(parser.value(options.create), parser.isSet(options.demo));
     return runProgram(static_cast<QApplication &>(*app), parser.value(options.config));
 }

@@ -3,6 +3,7 @@
 #include "ConnectionString.h"
 #include "Schema.h"
 #include "SharedConnection.h"
+#include "demo/LibraryGenerator.h"
 
 #include <QSqlDatabase>
 
@@ -22,6 +23,22 @@ bool createEmbedded(const QString &path, QString *error) {
         } else {
             ok = Schema::create(db, SqlDialect::Embedded, error);
         }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+bool fillEmbeddedDemo(const QString &path, QString *error)
+{
+    const QString name = QStringLiteral("tsgl-demo");
+    bool ok = false;
+    {
+        if (!SharedConnection::openNamed(name, ConnectionString::forFile(path),
+                                         SqlDialect::Embedded, error))
+            return false;
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        ok = LibraryGenerator::fillDemo(db, error);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
