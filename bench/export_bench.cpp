@@ -25,7 +25,8 @@ namespace {
 
 constexpr int kRows = 100000;
 
-bool prepare(const QString &path, QString *error) {
+bool prepare(const QString &path, QString *error)
+{
     if (!DatabaseSetup::createEmbedded(path, error))
         return false;
     if (!SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded, error))
@@ -42,7 +43,8 @@ bool prepare(const QString &path, QString *error) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QString error;

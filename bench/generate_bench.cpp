@@ -16,14 +16,16 @@
 
 namespace {
 
-void usage() {
+void usage()
+{
     std::fprintf(stderr, "usage: generate_bench PATH [--books N] [--readers N] [--loans N] "
                          "[--periodicals N] [--seed N]\n");
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     LibraryGenerator::Size size;

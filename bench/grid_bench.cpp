@@ -29,7 +29,8 @@
 
 namespace {
 
-LibraryGenerator::Size benchSize() {
+LibraryGenerator::Size benchSize()
+{
     LibraryGenerator::Size size;
     size.books = 1000000;
     size.readers = 1000;
@@ -38,7 +39,8 @@ LibraryGenerator::Size benchSize() {
     return size;
 }
 
-bool prepare(const QString &path, QString *error) {
+bool prepare(const QString &path, QString *error)
+{
     if (!DatabaseSetup::createEmbedded(path, error))
         return false;
     if (!SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded, error))
@@ -49,7 +51,8 @@ bool prepare(const QString &path, QString *error) {
 }
 
 // Opens (and on the first run creates and fills) the benchmark database on a server.
-bool prepareServer(const QString &spec, QString *error) {
+bool prepareServer(const QString &spec, QString *error)
+{
     const QStringList p = spec.split(QLatin1Char(':'));
     if (p.size() < 3) {
         *error = QStringLiteral("--server wants HOST:PORT:USER");
@@ -86,7 +89,8 @@ bool prepareServer(const QString &spec, QString *error) {
 }
 
 // The columns of the book management window's grid.
-QVector<ResultGrid::Column> bookColumns() {
+QVector<ResultGrid::Column> bookColumns()
+{
     using C = ResultGrid::Column;
     using F = ResultGrid::Format;
     using S = ResultGrid::Footer;
@@ -113,7 +117,8 @@ QVector<ResultGrid::Column> bookColumns() {
     return columns;
 }
 
-double timed(const char *what, const std::function<void()> &step) {
+double timed(const char *what, const std::function<void()> &step)
+{
     QElapsedTimer t;
     t.start();
     step();
@@ -124,7 +129,8 @@ double timed(const char *what, const std::function<void()> &step) {
     return ms;
 }
 
-void plan(const char *what, const Statement &st) {
+void plan(const char *what, const Statement &st)
+{
     const bool server = SharedConnection::dialect() == SqlDialect::Server;
     const QString explain =
         server ? QStringLiteral("explain ") : QStringLiteral("explain query plan ");
@@ -136,7 +142,8 @@ void plan(const char *what, const Statement &st) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QApplication app(argc, argv);
     QTemporaryDir dir;
     QString error;

@@ -12,8 +12,8 @@
 
 namespace {
 
-const AdminAccounts::Account *find(const QVector<AdminAccounts::Account> &all,
-                                   const QString &name) {
+const AdminAccounts::Account *find(const QVector<AdminAccounts::Account> &all, const QString &name)
+{
     for (const AdminAccounts::Account &a : all) {
         if (a.name == name)
             return &a;
@@ -21,14 +21,16 @@ const AdminAccounts::Account *find(const QVector<AdminAccounts::Account> &all,
     return nullptr;
 }
 
-QVector<bool> flags(std::initializer_list<int> onIndexes) {
+QVector<bool> flags(std::initializer_list<int> onIndexes)
+{
     QVector<bool> out(AdminAccounts::permissions().size(), false);
     for (int i : onIndexes)
         out[i] = true;
     return out;
 }
 
-QString storedPassword(const QString &name) {
+QString storedPassword(const QString &name)
+{
     Statement st(QStringLiteral("select pwd from 管理员 where adminname="));
     st.value(name);
     return st.scalar().toString();
@@ -54,7 +56,8 @@ private slots:
     void logReport();
 };
 
-void AdminAccountsTest::newAdministratorHasDefaultPasswordAndChosenFlags() {
+void AdminAccountsTest::newAdministratorHasDefaultPasswordAndChosenFlags()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const AdminAccounts::Result r = AdminAccounts::add(QStringLiteral(" 张三 "), flags({0, 12}));
@@ -76,7 +79,8 @@ void AdminAccountsTest::newAdministratorHasDefaultPasswordAndChosenFlags() {
              QStringLiteral("用户名必须填写！"));
 }
 
-void AdminAccountsTest::renameAndFlags() {
+void AdminAccountsTest::renameAndFlags()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     QVERIFY(AdminAccounts::add(QStringLiteral("张三"), flags({})).ok);
@@ -93,7 +97,8 @@ void AdminAccountsTest::renameAndFlags() {
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员")).toInt(), 2);
 }
 
-void AdminAccountsTest::namesAreUnique_data() {
+void AdminAccountsTest::namesAreUnique_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("rename");
     QTest::newRow("add existing") << "张三" << false;
@@ -102,7 +107,8 @@ void AdminAccountsTest::namesAreUnique_data() {
     QTest::newRow("rename to existing with blanks") << " 张三 " << true;
 }
 
-void AdminAccountsTest::namesAreUnique() {
+void AdminAccountsTest::namesAreUnique()
+{
     QFETCH(QString, name);
     QFETCH(bool, rename);
     TestDb t;
@@ -120,7 +126,8 @@ void AdminAccountsTest::namesAreUnique() {
     QCOMPARE(AdminAccounts::load().size(), 3);
 }
 
-void AdminAccountsTest::superAdministratorIsProtected() {
+void AdminAccountsTest::superAdministratorIsProtected()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const AdminAccounts::Account super = AdminAccounts::load().first();
@@ -137,7 +144,8 @@ void AdminAccountsTest::superAdministratorIsProtected() {
     QCOMPARE(after.flags, flags({0}));
 }
 
-void AdminAccountsTest::deleteOne() {
+void AdminAccountsTest::deleteOne()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     QVERIFY(AdminAccounts::add(QStringLiteral("张三"), flags({})).ok);
@@ -149,7 +157,8 @@ void AdminAccountsTest::deleteOne() {
     QVERIFY(!AdminAccounts::deleteRefusal(nullptr).isEmpty());
 }
 
-void AdminAccountsTest::passwordChange_data() {
+void AdminAccountsTest::passwordChange_data()
+{
     QTest::addColumn<QString>("oldPassword");
     QTest::addColumn<QString>("newPassword");
     QTest::addColumn<QString>("confirmation");
@@ -173,7 +182,8 @@ void AdminAccountsTest::passwordChange_data() {
                                           << "两次输入的新密码不一致！";
 }
 
-void AdminAccountsTest::passwordChange() {
+void AdminAccountsTest::passwordChange()
+{
     QFETCH(QString, oldPassword);
     QFETCH(QString, newPassword);
     QFETCH(QString, confirmation);
@@ -194,7 +204,8 @@ void AdminAccountsTest::passwordChange() {
     QCOMPARE(storedPassword(QStringLiteral("李四")), otherBefore);
 }
 
-void AdminAccountsTest::plainTextPasswordIsReplacedByHash() {
+void AdminAccountsTest::plainTextPasswordIsReplacedByHash()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     QVERIFY(AdminAccounts::add(QStringLiteral("张三"), flags({})).ok);
@@ -207,7 +218,8 @@ void AdminAccountsTest::plainTextPasswordIsReplacedByHash() {
     QVERIFY(PasswordHash::matches(QStringLiteral("new2"), stored));
 }
 
-void AdminAccountsTest::logEntry() {
+void AdminAccountsTest::logEntry()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     loginContext().adminName = QStringLiteral("张三");
@@ -230,7 +242,8 @@ void AdminAccountsTest::logEntry() {
     QVERIFY(written >= before && written <= QDateTime::currentDateTime());
 }
 
-void AdminAccountsTest::logEntryFollowsCallersTransaction() {
+void AdminAccountsTest::logEntryFollowsCallersTransaction()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     {
@@ -247,7 +260,8 @@ void AdminAccountsTest::logEntryFollowsCallersTransaction() {
     QCOMPARE(scalar(QStringLiteral("select 说明 from 管理员日志")).toString(), QStringLiteral("b"));
 }
 
-void AdminAccountsTest::logDeleteOneAndAll() {
+void AdminAccountsTest::logDeleteOneAndAll()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     for (const char *e : {"一", "二", "三"})
@@ -260,7 +274,8 @@ void AdminAccountsTest::logDeleteOneAndAll() {
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员日志")).toInt(), 0);
 }
 
-void AdminAccountsTest::logReport() {
+void AdminAccountsTest::logReport()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     loginContext().adminName = QStringLiteral("张三");

@@ -14,13 +14,15 @@
 
 namespace {
 
-ListTable listFor(const char *className) {
+ListTable listFor(const char *className)
+{
     const ListSpec *spec = ListSpecs::byClass(QString::fromUtf8(className));
     Q_ASSERT(spec);
     return ListTable(*spec);
 }
 
-QVector<QSqlRecord> rows(const ListTable &list) {
+QVector<QSqlRecord> rows(const ListTable &list)
+{
     QVector<QSqlRecord> out;
     QSqlQuery q = list.selectStatement().exec();
     while (q.next())
@@ -28,7 +30,8 @@ QVector<QSqlRecord> rows(const ListTable &list) {
     return out;
 }
 
-QStringList names(const QString &sql) {
+QStringList names(const QString &sql)
+{
     QStringList out;
     QSqlQuery q = Statement(sql).exec();
     while (q.next())
@@ -55,7 +58,8 @@ private slots:
     void everyMenuEntryHasItsWindow();
 };
 
-void AdminListsTest::addModifyDeleteAndKeepLastRow() {
+void AdminListsTest::addModifyDeleteAndKeepLastRow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable list = listFor("TBkKindFm");
@@ -91,7 +95,8 @@ void AdminListsTest::addModifyDeleteAndKeepLastRow() {
     QCOMPARE(names(QStringLiteral("select 名称 from 分类")), QStringList{QStringLiteral("文学")});
 }
 
-void AdminListsTest::identicalRowsAreChangedOneAtATime() {
+void AdminListsTest::identicalRowsAreChangedOneAtATime()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable list = listFor("TPlaceFm");
@@ -117,7 +122,8 @@ void AdminListsTest::identicalRowsAreChangedOneAtATime() {
              QStringList({QStringLiteral("书库"), QStringLiteral("阅览室")}));
 }
 
-void AdminListsTest::rowChangedElsewhereIsNotOverwritten() {
+void AdminListsTest::rowChangedElsewhereIsNotOverwritten()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable list = listFor("TMoneyKindFm");
@@ -136,7 +142,8 @@ void AdminListsTest::rowChangedElsewhereIsNotOverwritten() {
              QStringList({QStringLiteral("人民币"), QStringLiteral("欧元")}));
 }
 
-void AdminListsTest::emptyListAndNoSelection() {
+void AdminListsTest::emptyListAndNoSelection()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable empty = listFor("TBk2KindFm"); // a new database has no second level
@@ -146,7 +153,8 @@ void AdminListsTest::emptyListAndNoSelection() {
     QCOMPARE(empty.rowCount(), 0);
 }
 
-void AdminListsTest::fieldChecks_data() {
+void AdminListsTest::fieldChecks_data()
+{
     QTest::addColumn<QString>("className");
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("message");
@@ -183,7 +191,8 @@ void AdminListsTest::fieldChecks_data() {
         << "TRentLevelFm" << QStringList{"", "1", "2"} << "请填写完整！";
 }
 
-void AdminListsTest::fieldChecks() {
+void AdminListsTest::fieldChecks()
+{
     QFETCH(QString, className);
     QFETCH(QStringList, texts);
     QFETCH(QString, message);
@@ -198,7 +207,8 @@ void AdminListsTest::fieldChecks() {
     QCOMPARE(list.rowCount(), before + (message.isEmpty() ? 1 : 0));
 }
 
-void AdminListsTest::numbersAreStoredTypedAndEmptyAsNull() {
+void AdminListsTest::numbersAreStoredTypedAndEmptyAsNull()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable kinds = listFor("TRdKindFm");
@@ -223,7 +233,8 @@ void AdminListsTest::numbersAreStoredTypedAndEmptyAsNull() {
              60);
 }
 
-void AdminListsTest::defaultRowsAreKept() {
+void AdminListsTest::defaultRowsAreKept()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable kinds = listFor("TRdKindFm");
@@ -252,7 +263,8 @@ void AdminListsTest::defaultRowsAreKept() {
     QCOMPARE(levels.rowCount(), 1);
 }
 
-void AdminListsTest::levelNameStaysOnModify() {
+void AdminListsTest::levelNameStaysOnModify()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable levels = listFor("TRentLevelFm");
@@ -268,7 +280,8 @@ void AdminListsTest::levelNameStaysOnModify() {
     QVERIFY(!q.next());
 }
 
-void AdminListsTest::publisherPrefixIsUnique() {
+void AdminListsTest::publisherPrefixIsUnique()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const ListTable pubs = listFor("TPubFm");
@@ -289,7 +302,8 @@ void AdminListsTest::publisherPrefixIsUnique() {
              QStringLiteral("北京市"));
 }
 
-void AdminListsTest::everyMenuEntryHasItsWindow() {
+void AdminListsTest::everyMenuEntryHasItsWindow()
+{
     const QStringList commands = {"图书分类设置", "二级分类设置", "出版社名设置", "单位/部门名",
                                   "存放位置",     "证件名设置",   "币种名设置",   "a1设置",
                                   "a2设置",       "a3设置",       "读者类别设置", "物品级别设置"};

@@ -17,7 +17,8 @@
 
 namespace {
 
-QToolButton *button(QWidget *w, const QString &text) {
+QToolButton *button(QWidget *w, const QString &text)
+{
     for (QToolButton *b : w->findChildren<QToolButton *>()) {
         if (b->text() == text)
             return b;
@@ -25,14 +26,16 @@ QToolButton *button(QWidget *w, const QString &text) {
     return nullptr;
 }
 
-void click(QWidget *w, const QString &text) {
+void click(QWidget *w, const QString &text)
+{
     QToolButton *b = button(w, text);
     QVERIFY2(b, qPrintable(text));
     QVERIFY2(b->isEnabled(), qPrintable(text + QStringLiteral(" is disabled")));
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-QString enabledButtons(QWidget *w) {
+QString enabledButtons(QWidget *w)
+{
     QStringList out;
     for (const char *t : {"添加", "修改", "保存", "取消", "删除", "退出"}) {
         if (button(w, QString::fromUtf8(t))->isEnabled())
@@ -41,7 +44,8 @@ QString enabledButtons(QWidget *w) {
     return out.join(QLatin1Char(' '));
 }
 
-void type(QLineEdit *edit, const QString &text) {
+void type(QLineEdit *edit, const QString &text)
+{
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     // Typed one character at a time, as key events with text (Chinese too).
@@ -49,7 +53,8 @@ void type(QLineEdit *edit, const QString &text) {
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-QStringList column(const QString &sql) {
+QStringList column(const QString &sql)
+{
     QStringList out;
     QSqlQuery q = Statement(sql).exec();
     while (q.next())
@@ -71,7 +76,8 @@ private slots:
     void publisherGridSorts();
 };
 
-void AdminListsUiTest::captions_data() {
+void AdminListsUiTest::captions_data()
+{
     QTest::addColumn<QString>("className");
     QTest::addColumn<QString>("caption");
     QTest::newRow("categories") << "TBkKindFm"
@@ -100,7 +106,8 @@ void AdminListsUiTest::captions_data() {
                                  << "物品级别";
 }
 
-void AdminListsUiTest::captions() {
+void AdminListsUiTest::captions()
+{
     QFETCH(QString, className);
     QFETCH(QString, caption);
     TestDb t;
@@ -116,7 +123,8 @@ void AdminListsUiTest::captions() {
     QVERIFY(!w.field(0)->isEnabled());
 }
 
-void AdminListsUiTest::addSaveCancelAndStates() {
+void AdminListsUiTest::addSaveCancelAndStates()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -171,7 +179,8 @@ void AdminListsUiTest::addSaveCancelAndStates() {
     QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请填写完整！")});
 }
 
-void AdminListsUiTest::deleteAsksAndKeepsLastRow() {
+void AdminListsUiTest::deleteAsksAndKeepsLastRow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -199,7 +208,8 @@ void AdminListsUiTest::deleteAsksAndKeepsLastRow() {
     QCOMPARE(scalar(QStringLiteral("select count(*) from 二级分类")).toInt(), 1);
 }
 
-void AdminListsUiTest::itemLevelEditing() {
+void AdminListsUiTest::itemLevelEditing()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -237,7 +247,8 @@ void AdminListsUiTest::itemLevelEditing() {
     QCOMPARE(scalar(QStringLiteral("select count(*) from 物品级别")).toInt(), 1);
 }
 
-void AdminListsUiTest::readerCategoryRefusesWrongDays() {
+void AdminListsUiTest::readerCategoryRefusesWrongDays()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -263,7 +274,8 @@ void AdminListsUiTest::readerCategoryRefusesWrongDays() {
     QCOMPARE(prompts.last(), QStringLiteral("(普通)不能删除！"));
 }
 
-void AdminListsUiTest::publisherGridSorts() {
+void AdminListsUiTest::publisherGridSorts()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;

@@ -18,12 +18,14 @@
 
 namespace {
 
-QByteArray fileBytes(const QString &path) {
+QByteArray fileBytes(const QString &path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QVariant settingsValue(const QString &column) {
+QVariant settingsValue(const QString &column)
+{
     return scalar(QStringLiteral("select %1 from 系统设置").arg(column));
 }
 
@@ -44,7 +46,8 @@ private slots:
     void receiptSettingsApply();
 };
 
-void AdminSettingsTest::loadShowsTheRow() {
+void AdminSettingsTest::loadShowsTheRow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     QVERIFY(Statement(QStringLiteral("update 系统设置 set 归还焦点条形码=1, 归还焦点读者编号=1, "
@@ -66,7 +69,8 @@ void AdminSettingsTest::loadShowsTheRow() {
     QVERIFY(f.barcodeDuplicateWarning);
 }
 
-void AdminSettingsTest::saveWritesRowAndIni() {
+void AdminSettingsTest::saveWritesRowAndIni()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     IniFile ini(t.dir() + QStringLiteral("/de.ini"));
@@ -109,7 +113,8 @@ void AdminSettingsTest::saveWritesRowAndIni() {
     QVERIFY(!loginContext().barcodeDuplicateWarning);
 }
 
-void AdminSettingsTest::wrongValuesWriteNothing_data() {
+void AdminSettingsTest::wrongValuesWriteNothing_data()
+{
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
@@ -136,7 +141,8 @@ void AdminSettingsTest::wrongValuesWriteNothing_data() {
                                       << "押金倍数必须是不小于0的数字!";
 }
 
-void AdminSettingsTest::wrongValuesWriteNothing() {
+void AdminSettingsTest::wrongValuesWriteNothing()
+{
     QFETCH(QString, column);
     QFETCH(QString, text);
     QFETCH(QString, message);
@@ -157,7 +163,8 @@ void AdminSettingsTest::wrongValuesWriteNothing() {
     QVERIFY(!QFile::exists(ini.path()));
 }
 
-void AdminSettingsTest::secondRowStaysUnchanged() {
+void AdminSettingsTest::secondRowStaysUnchanged()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     QVERIFY(
@@ -176,7 +183,8 @@ void AdminSettingsTest::secondRowStaysUnchanged() {
         scalar(QStringLiteral("select count(*) from 系统设置 where 图书馆名='第二行'")).toInt(), 1);
 }
 
-void AdminSettingsTest::receiptPortNames_data() {
+void AdminSettingsTest::receiptPortNames_data()
+{
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("path");
     QTest::newRow("LPT1") << "LPT1"
@@ -197,13 +205,15 @@ void AdminSettingsTest::receiptPortNames_data() {
                            << "";
 }
 
-void AdminSettingsTest::receiptPortNames() {
+void AdminSettingsTest::receiptPortNames()
+{
     QFETCH(QString, port);
     QFETCH(QString, path);
     QCOMPARE(ReceiptWriter::devicePath(port), path);
 }
 
-void AdminSettingsTest::testReceiptBytes() {
+void AdminSettingsTest::testReceiptBytes()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("port"));
     {
@@ -227,7 +237,8 @@ void AdminSettingsTest::testReceiptBytes() {
     QVERIFY(fileBytes(path).contains(QByteArray::fromHex("B9DCC0EDD4B1")));
 }
 
-void AdminSettingsTest::testReceiptFailures() {
+void AdminSettingsTest::testReceiptFailures()
+{
     QTemporaryDir dir;
     QString error;
     QVERIFY(!Receipt::printTest(QString(), QStringLiteral("a"), QStringLiteral("b"),
@@ -243,7 +254,8 @@ void AdminSettingsTest::testReceiptFailures() {
     }
 }
 
-void AdminSettingsTest::receiptSettingsApply() {
+void AdminSettingsTest::receiptSettingsApply()
+{
     QTemporaryDir dir;
     loginContext() = LoginContext();
     IniFile ini(dir.filePath(QStringLiteral("de.ini")));

@@ -36,7 +36,8 @@
 
 namespace {
 
-void click(QWidget *w, const QString &text) {
+void click(QWidget *w, const QString &text)
+{
     for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
         if (b->text() == text && !qobject_cast<QCheckBox *>(b)) {
             QVERIFY2(b->isEnabled(), qPrintable(text + QStringLiteral(" is disabled")));
@@ -47,7 +48,8 @@ void click(QWidget *w, const QString &text) {
     QFAIL(qPrintable(QStringLiteral("no button ") + text));
 }
 
-void type(QLineEdit *edit, const QString &text) {
+void type(QLineEdit *edit, const QString &text)
+{
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     for (const QChar c : text)
@@ -55,17 +57,20 @@ void type(QLineEdit *edit, const QString &text) {
 }
 
 // Clicks a check box on its indicator, wherever the layout stretched the box to.
-void tick(QAbstractButton *box) {
+void tick(QAbstractButton *box)
+{
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, box->height() / 2));
 }
 
-QString storedPassword(const QString &name) {
+QString storedPassword(const QString &name)
+{
     Statement st(QStringLiteral("select pwd from 管理员 where adminname="));
     st.value(name);
     return st.scalar().toString();
 }
 
-QByteArray fileBytes(const QString &path) {
+QByteArray fileBytes(const QString &path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
@@ -74,7 +79,8 @@ QByteArray fileBytes(const QString &path) {
 class ReportCatcher : public ReportPreview::Sink {
 public:
     ReportCatcher()
-        : m_previous(ReportPreview::setSink(this)) {}
+        : m_previous(ReportPreview::setSink(this))
+    {}
     ~ReportCatcher() override { ReportPreview::setSink(m_previous); }
     void preview(QWidget *, const ReportModel &model) override { reports << model; }
     QVector<ReportModel> reports;
@@ -98,7 +104,8 @@ private slots:
     void receiptPrinterWindow();
 };
 
-void AdminWindowsUiTest::registeredCommands() {
+void AdminWindowsUiTest::registeredCommands()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     WindowRegistry::registerAll();
@@ -134,7 +141,8 @@ void AdminWindowsUiTest::registeredCommands() {
     }
 }
 
-void AdminWindowsUiTest::administratorsAddEditDelete() {
+void AdminWindowsUiTest::administratorsAddEditDelete()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -193,7 +201,8 @@ void AdminWindowsUiTest::administratorsAddEditDelete() {
     QCOMPARE(w.names()->count(), 1);
 }
 
-void AdminWindowsUiTest::superAdministratorInWindow() {
+void AdminWindowsUiTest::superAdministratorInWindow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -214,7 +223,8 @@ void AdminWindowsUiTest::superAdministratorInWindow() {
              QStringLiteral("超级管理员"));
 }
 
-void AdminWindowsUiTest::passwordWindow() {
+void AdminWindowsUiTest::passwordWindow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -243,7 +253,8 @@ void AdminWindowsUiTest::passwordWindow() {
         QVERIFY(!text.contains(QStringLiteral("abc")) && !text.contains(QStringLiteral("8888")));
 }
 
-void AdminWindowsUiTest::logWindow() {
+void AdminWindowsUiTest::logWindow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -307,7 +318,8 @@ void AdminWindowsUiTest::logWindow() {
     QVERIFY(prompts.entries().isEmpty());
 }
 
-void AdminWindowsUiTest::settingsSaveAndCancel() {
+void AdminWindowsUiTest::settingsSaveAndCancel()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -360,7 +372,8 @@ void AdminWindowsUiTest::settingsSaveAndCancel() {
              QStringLiteral("1"));
 }
 
-void AdminWindowsUiTest::settingsRefuseWrongFee() {
+void AdminWindowsUiTest::settingsRefuseWrongFee()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;
@@ -382,7 +395,8 @@ void AdminWindowsUiTest::settingsRefuseWrongFee() {
     QVERIFY(!QFile::exists(loginContext().iniPath));
 }
 
-void AdminWindowsUiTest::receiptPrinterWindow() {
+void AdminWindowsUiTest::receiptPrinterWindow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     PromptRecorder prompts;

@@ -16,7 +16,8 @@ private slots:
     void pyramidsStandOnTheBaseWithApexAtTheValue();
 };
 
-void BarChartTest::barsComeFromTheStatementInItsOrder() {
+void BarChartTest::barsComeFromTheStatementInItsOrder()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const QList<QPair<QString, int>> books{{"三国演义", 7}, {"水浒传", 12}, {"西游记", 0}};
@@ -44,7 +45,8 @@ void BarChartTest::barsComeFromTheStatementInItsOrder() {
     QCOMPARE(chart.bars[2].value, 0.0);
 }
 
-void BarChartTest::unknownFieldIsReported() {
+void BarChartTest::unknownFieldIsReported()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     BarChartModel chart;
@@ -59,7 +61,8 @@ void BarChartTest::unknownFieldIsReported() {
     QCOMPARE(chart.bars.size(), 1); // a failed load leaves the chart as it was
 }
 
-void BarChartTest::pyramidsStandOnTheBaseWithApexAtTheValue_data() {
+void BarChartTest::pyramidsStandOnTheBaseWithApexAtTheValue_data()
+{
     QTest::addColumn<QList<double>>("values");
     QTest::newRow("ranking") << QList<double>{40, 25, 10, 5, 0};
     QTest::newRow("one bar") << QList<double>{3};
@@ -67,7 +70,8 @@ void BarChartTest::pyramidsStandOnTheBaseWithApexAtTheValue_data() {
     QTest::newRow("twelve with fractions") << QList<double>{9.5, 9, 8, 7, 7, 6, 5, 4, 3, 2, 1, 0.5};
 }
 
-void BarChartTest::pyramidsStandOnTheBaseWithApexAtTheValue() {
+void BarChartTest::pyramidsStandOnTheBaseWithApexAtTheValue()
+{
     QFETCH(QList<double>, values);
     BarChartModel chart;
     for (int i = 0; i < values.size(); ++i)

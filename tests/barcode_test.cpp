@@ -16,7 +16,8 @@ private slots:
     void valuesThatCannotBeEncodedGiveTextOnly();
 };
 
-void BarcodeTest::code128AOfKnownValues_data() {
+void BarcodeTest::code128AOfKnownValues_data()
+{
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("modules");
     // Written out from the Code 128 table: start A (103) 211412, then the characters,
@@ -47,7 +48,8 @@ void BarcodeTest::code128AOfKnownValues_data() {
                                                          "1100011101011");
 }
 
-void BarcodeTest::code128AOfKnownValues() {
+void BarcodeTest::code128AOfKnownValues()
+{
     QFETCH(QString, value);
     QFETCH(QString, modules);
     const Barcode code = Barcode::encode(Barcode::Symbology::Code128A, value);
@@ -57,7 +59,8 @@ void BarcodeTest::code128AOfKnownValues() {
     QCOMPARE(code.widths().first(), 2); // the start character opens with a bar of two modules
 }
 
-void BarcodeTest::symbolTableAgreesWithZint() {
+void BarcodeTest::symbolTableAgreesWithZint()
+{
     // zint keeps printable ASCII in set B, whose data values are those of set A for
     // space to underscore (0 to 63) and the control characters' values 64 to 95 for the
     // back-quote to DEL. So every data value and the stop are compared with zint's output.
@@ -81,7 +84,8 @@ void BarcodeTest::symbolTableAgreesWithZint() {
     }
 }
 
-void BarcodeTest::code39ThroughZint() {
+void BarcodeTest::code39ThroughZint()
+{
     const Barcode code = Barcode::encode(Barcode::Symbology::Code39, QStringLiteral("TS-001"));
     QVERIFY2(code.hasBars(), qPrintable(code.error()));
     QCOMPARE(code.text(), QStringLiteral("TS-001"));
@@ -97,7 +101,8 @@ void BarcodeTest::code39ThroughZint() {
     QCOMPARE(w.mid(w.size() - 9), star);
 }
 
-void BarcodeTest::valuesThatCannotBeEncodedGiveTextOnly_data() {
+void BarcodeTest::valuesThatCannotBeEncodedGiveTextOnly_data()
+{
     QTest::addColumn<int>("symbology");
     QTest::addColumn<QString>("value");
     const int a = int(Barcode::Symbology::Code128A);
@@ -111,7 +116,8 @@ void BarcodeTest::valuesThatCannotBeEncodedGiveTextOnly_data() {
     QTest::newRow("39 too long") << c39 << QString(400, QLatin1Char('A'));
 }
 
-void BarcodeTest::valuesThatCannotBeEncodedGiveTextOnly() {
+void BarcodeTest::valuesThatCannotBeEncodedGiveTextOnly()
+{
     QFETCH(int, symbology);
     QFETCH(QString, value);
     const Barcode code = Barcode::encode(Barcode::Symbology(symbology), value);

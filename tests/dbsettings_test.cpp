@@ -15,7 +15,8 @@
 namespace {
 
 // host, port and user of the test server, or nothing.
-QStringList testServer() {
+QStringList testServer()
+{
     const QStringList p = qEnvironmentVariable("TSGL_TEST_PG").split(QLatin1Char(':'));
     return p.size() >= 3 ? p : QStringList();
 }
@@ -42,19 +43,22 @@ private:
     QString m_ini;
 };
 
-void DatabaseSettingsTest::init() {
+void DatabaseSettingsTest::init()
+{
     m_dir = std::make_unique<QTemporaryDir>();
     m_previousDir = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     m_ini = m_dir->filePath(QStringLiteral("de.ini"));
 }
 
-void DatabaseSettingsTest::cleanup() {
+void DatabaseSettingsTest::cleanup()
+{
     QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 
-bool DatabaseSettingsTest::useTestServer(DatabaseSettings &s) {
+bool DatabaseSettingsTest::useTestServer(DatabaseSettings &s)
+{
     const QStringList p = testServer();
     if (p.isEmpty())
         return false;
@@ -65,7 +69,8 @@ bool DatabaseSettingsTest::useTestServer(DatabaseSettings &s) {
     return true;
 }
 
-void DatabaseSettingsTest::startsFromDeIni() {
+void DatabaseSettingsTest::startsFromDeIni()
+{
     IniFile ini(m_ini);
     LoginContext c;
     DatabaseSettings fresh(ini, c);
@@ -95,7 +100,8 @@ void DatabaseSettingsTest::startsFromDeIni() {
     QVERIFY(saved.shownConnectionString().contains(QStringLiteral("Password=******;")));
 }
 
-void DatabaseSettingsTest::saveEnabling_data() {
+void DatabaseSettingsTest::saveEnabling_data()
+{
     // Steps: e = choose the file, s = choose the server, t = a successful test,
     // c = a server field changed.
     QTest::addColumn<QString>("steps");
@@ -110,7 +116,8 @@ void DatabaseSettingsTest::saveEnabling_data() {
     QTest::newRow("test while the file is chosen") << "ets" << false;
 }
 
-void DatabaseSettingsTest::saveEnabling() {
+void DatabaseSettingsTest::saveEnabling()
+{
     QFETCH(QString, steps);
     QFETCH(bool, enabled);
     IniFile ini(m_ini);
@@ -133,7 +140,8 @@ void DatabaseSettingsTest::saveEnabling() {
     QCOMPARE(s.saveEnabled(), enabled);
 }
 
-void DatabaseSettingsTest::failedTestKeepsSaveDisabled() {
+void DatabaseSettingsTest::failedTestKeepsSaveDisabled()
+{
     IniFile ini(m_ini);
     LoginContext c;
     DatabaseSettings s(ini, c);
@@ -149,7 +157,8 @@ void DatabaseSettingsTest::failedTestKeepsSaveDisabled() {
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("tsgl-settings-test")));
 }
 
-void DatabaseSettingsTest::savingTheFileCreatesIt() {
+void DatabaseSettingsTest::savingTheFileCreatesIt()
+{
     IniFile ini(m_ini);
     QVERIFY(ini.write("part1", "cs", "Provider=PostgreSQL;Data Source=keep;"));
     QVERIFY(ini.write("part1", "abc", "s"));
@@ -182,7 +191,8 @@ void DatabaseSettingsTest::savingTheFileCreatesIt() {
     QVERIFY2(s.save(&error), qPrintable(error));
 }
 
-void DatabaseSettingsTest::savingTheServerWritesTheTestedString() {
+void DatabaseSettingsTest::savingTheServerWritesTheTestedString()
+{
     IniFile ini(m_ini);
     QVERIFY(ini.write("part1", "csaccess", "Data Source=book.db;"));
     LoginContext c;

@@ -22,13 +22,15 @@ namespace {
 // Catches the file the export hands over instead of opening it.
 class OpenedFiles {
 public:
-    explicit OpenedFiles(bool opens = true) {
+    explicit OpenedFiles(bool opens = true)
+    {
         m_previous = ExcelExport::setOpener([this, opens](const QString &path) {
             m_paths << path;
             return opens;
         });
     }
-    ~OpenedFiles() {
+    ~OpenedFiles()
+    {
         ExcelExport::setOpener(m_previous);
         for (const QString &p : std::as_const(m_paths))
             QFile::remove(p);
@@ -40,7 +42,8 @@ private:
     QStringList m_paths;
 };
 
-SheetData readBack(const QString &path) {
+SheetData readBack(const QString &path)
+{
     SheetData sheet;
     QString error;
     if (!XlsxReader::read(path, &sheet, &error))
@@ -48,7 +51,8 @@ SheetData readBack(const QString &path) {
     return sheet;
 }
 
-void compareRows(const SheetData &sheet, const Rows &expected) {
+void compareRows(const SheetData &sheet, const Rows &expected)
+{
     QCOMPARE(sheet.rowCount(), expected.size());
     for (int r = 0; r < expected.size(); ++r) {
         for (int c = 0; c < expected[r].size(); ++c) {
@@ -70,7 +74,8 @@ void compareRows(const SheetData &sheet, const Rows &expected) {
 class ExportTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
+    void init()
+    {
         TSGL_FRESH_DB(m_db);
         const QVariantList loan = {QStringLiteral("0012"),
                                    QStringLiteral("O'Brien \"小明\""),
@@ -97,7 +102,8 @@ private slots:
                  qPrintable(error));
     }
 
-    void datasetKeepsNamesAndTypes_data() {
+    void datasetKeepsNamesAndTypes_data()
+    {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<Rows>("expected");
         const QVariant empty;
@@ -121,7 +127,8 @@ private slots:
             << Rows{{QStringLiteral("读者编号"), QStringLiteral("借阅日期")}};
     }
 
-    void datasetKeepsNamesAndTypes() {
+    void datasetKeepsNamesAndTypes()
+    {
         QFETCH(QString, sql);
         QFETCH(Rows, expected);
         PromptRecorder prompts;
@@ -133,7 +140,8 @@ private slots:
         compareRows(readBack(opened.paths().first()), expected);
     }
 
-    void datasetFieldRangeAndReadQuery() {
+    void datasetFieldRangeAndReadQuery()
+    {
         // A query that the window has already read is exported from its first row.
         QSqlQuery query =
             Statement(QStringLiteral("select 读者编号, 读者姓名, 名称, 价格 from 借出记录")).exec();
@@ -153,7 +161,8 @@ private slots:
         QVERIFY(opened.paths()[0] != opened.paths()[1]);
     }
 
-    void rowsBeyondASheetAreLeftOut() {
+    void rowsBeyondASheetAreLeftOut()
+    {
         QVERIFY(Statement(QStringLiteral("insert into 借出记录 (名称) values ('西游记')")).run());
         QSqlQuery query =
             Statement(QStringLiteral("select 名称 from 借出记录 order by 名称 desc")).exec();
@@ -166,7 +175,8 @@ private slots:
         compareRows(readBack(path), Rows{{QStringLiteral("名称")}, {QStringLiteral("西游记")}});
     }
 
-    void nothingOpensItSoTheUserSaves() {
+    void nothingOpensItSoTheUserSaves()
+    {
         QTemporaryDir target;
         const QString kept = target.filePath(QStringLiteral("借阅.xlsx"));
         {
@@ -192,14 +202,16 @@ private slots:
         QVERIFY(!QFile::exists(opened.paths().last()));
     }
 
-    void unwritableFileIsReported_data() {
+    void unwritableFileIsReported_data()
+    {
         QTest::addColumn<bool>("listView");
         QTest::addColumn<QString>("message");
         QTest::newRow("dataset") << false << QStringLiteral("系统没excel，不能导出Excel！");
         QTest::newRow("list view") << true << QStringLiteral("NO excel ！");
     }
 
-    void unwritableFileIsReported() {
+    void unwritableFileIsReported()
+    {
         QFETCH(bool, listView);
         QFETCH(QString, message);
         // The temporary folder is a plain file: nothing can be written under it.
@@ -226,7 +238,8 @@ private slots:
         QCOMPARE(prompts.entries().first().text, message);
     }
 
-    void listViewCaptionsAndTexts() {
+    void listViewCaptionsAndTexts()
+    {
         QTreeWidget list;
         list.setHeaderLabels({QStringLiteral("编号"), QStringLiteral("名称"),
                               QStringLiteral("价格"), QStringLiteral("借阅日期")});
@@ -247,7 +260,8 @@ private slots:
                  {QStringLiteral("B-7"), QStringLiteral("O'Brien"), empty, empty}});
     }
 
-    void emptyListViewDoesNothing() {
+    void emptyListViewDoesNothing()
+    {
         QTreeWidget list;
         list.setHeaderLabels({QStringLiteral("编号"), QStringLiteral("名称")});
         PromptRecorder prompts;

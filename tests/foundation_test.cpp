@@ -34,7 +34,8 @@ private slots:
     void passwordHash();
 };
 
-void FoundationTest::iniDefaultsWithoutFile() {
+void FoundationTest::iniDefaultsWithoutFile()
+{
     QTemporaryDir dir;
     IniFile ini(dir.filePath(QStringLiteral("de.ini")));
     LoginContext ctx;
@@ -49,7 +50,8 @@ void FoundationTest::iniDefaultsWithoutFile() {
     QVERIFY(!QFile::exists(ini.path())); // reading never creates the file
 }
 
-void FoundationTest::iniRoundTripKeepsGbkCommentsAndOtherKeys() {
+void FoundationTest::iniRoundTripKeepsGbkCommentsAndOtherKeys()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("de.ini"));
     QFile f(path);
@@ -83,7 +85,8 @@ void FoundationTest::iniRoundTripKeepsGbkCommentsAndOtherKeys() {
     QCOMPARE(ini.read(QStringLiteral("新节"), QStringLiteral("键"), {}), QStringLiteral("值"));
 }
 
-void FoundationTest::iniConnectionStringChoice_data() {
+void FoundationTest::iniConnectionStringChoice_data()
+{
     QTest::addColumn<QString>("abc");
     QTest::addColumn<QString>("posPort");
     QTest::addColumn<SqlDialect>("dialect");
@@ -96,7 +99,8 @@ void FoundationTest::iniConnectionStringChoice_data() {
                                            << "" << SqlDialect::Unknown << "ACCESS";
 }
 
-void FoundationTest::iniConnectionStringChoice() {
+void FoundationTest::iniConnectionStringChoice()
+{
     QFETCH(QString, abc);
     QFETCH(QString, posPort);
     QFETCH(SqlDialect, dialect);
@@ -114,7 +118,8 @@ void FoundationTest::iniConnectionStringChoice() {
     QCOMPARE(ctx.posPort, posPort == QLatin1String("0") ? QStringLiteral("LPT1") : posPort);
 }
 
-void FoundationTest::dialectHelpers() {
+void FoundationTest::dialectHelpers()
+{
     for (SqlDialect d : {SqlDialect::Embedded, SqlDialect::Server}) {
         QCOMPARE(StringQuote(d), QStringLiteral("'"));
         QCOMPARE(DateQuote(d), QStringLiteral("'"));
@@ -131,7 +136,8 @@ void FoundationTest::dialectHelpers() {
     QCOMPARE(limitClause(200), QStringLiteral(" limit 200"));
 }
 
-void FoundationTest::moneyParse_data() {
+void FoundationTest::moneyParse_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<qint64>("raw");
@@ -150,7 +156,8 @@ void FoundationTest::moneyParse_data() {
     QTest::newRow("too large") << "123456789012345" << false << qint64(0);
 }
 
-void FoundationTest::moneyParse() {
+void FoundationTest::moneyParse()
+{
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(qint64, raw);
@@ -160,7 +167,8 @@ void FoundationTest::moneyParse() {
         QCOMPARE(static_cast<qint64>(m->raw()), raw);
 }
 
-void FoundationTest::moneyFormatAndArithmetic() {
+void FoundationTest::moneyFormatAndArithmetic()
+{
     QCOMPARE(Money::fromYuan(5).toString(), QStringLiteral("5"));
     QCOMPARE(Money::fromRaw(125000).toString(), QStringLiteral("12.5"));
     QCOMPARE(Money::fromRaw(1).toString(), QStringLiteral("0.0001"));
@@ -180,7 +188,8 @@ void FoundationTest::moneyFormatAndArithmetic() {
     QCOMPARE(Money::fromVariant(QVariant()).raw(), qint64(0));
 }
 
-void FoundationTest::pinyinTableBounds_data() {
+void FoundationTest::pinyinTableBounds_data()
+{
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("second");
     QTest::addColumn<QString>("letter");
@@ -193,7 +202,8 @@ void FoundationTest::pinyinTableBounds_data() {
     QTest::newRow("D7FA level two") << 0xD7 << 0xFA << " ";
 }
 
-void FoundationTest::pinyinTableBounds() {
+void FoundationTest::pinyinTableBounds()
+{
     QFETCH(int, first);
     QFETCH(int, second);
     QFETCH(QString, letter);
@@ -202,7 +212,8 @@ void FoundationTest::pinyinTableBounds() {
              letter);
 }
 
-void FoundationTest::pinyinWalksCharacterByCharacter_data() {
+void FoundationTest::pinyinWalksCharacterByCharacter_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("initials");
     QTest::newRow("hanzi") << "红楼梦"
@@ -219,13 +230,15 @@ void FoundationTest::pinyinWalksCharacterByCharacter_data() {
                                      << " ";
 }
 
-void FoundationTest::pinyinWalksCharacterByCharacter() {
+void FoundationTest::pinyinWalksCharacterByCharacter()
+{
     QFETCH(QString, text);
     QFETCH(QString, initials);
     QCOMPARE(PinyinInitials(text), initials);
 }
 
-void FoundationTest::connectionStringMasksPassword() {
+void FoundationTest::connectionStringMasksPassword()
+{
     const QString cs =
         ConnectionString::forServer(QStringLiteral("127.0.0.1:5433"), QStringLiteral("book"),
                                     QStringLiteral("postgres"), QStringLiteral("s3cret"));
@@ -237,7 +250,8 @@ void FoundationTest::connectionStringMasksPassword() {
     QCOMPARE(parsed.toString(), cs);
 }
 
-void FoundationTest::statementDisplayTextEscapesLiterals() {
+void FoundationTest::statementDisplayTextEscapesLiterals()
+{
     Statement st(QStringLiteral("select * from 读者库 where 读者编号="));
     st.value(QStringLiteral("O'Brien")).text(QStringLiteral(" and 标记='?' and 卡内金额>"));
     st.value(Money::fromRaw(125000).toDouble()).text(QStringLiteral(" and 有效期<"));
@@ -249,7 +263,8 @@ void FoundationTest::statementDisplayTextEscapesLiterals() {
                             "卡内金额>12.5 and 有效期<'2026-01-02' and 备注 is NULL"));
 }
 
-void FoundationTest::passwordHash() {
+void FoundationTest::passwordHash()
+{
     const QString stored = PasswordHash::make(QStringLiteral("8888"));
     QVERIFY(PasswordHash::isHash(stored));
     QVERIFY(!stored.contains(QStringLiteral("8888")));

@@ -18,11 +18,13 @@ namespace {
 
 const QDate kToday(2024, 6, 15);
 
-qlonglong count(const QString &sql) {
+qlonglong count(const QString &sql)
+{
     return scalar(sql).toLongLong();
 }
 
-LibraryGenerator::Size smallSize() {
+LibraryGenerator::Size smallSize()
+{
     LibraryGenerator::Size size;
     size.books = 300;
     size.readers = 40;
@@ -31,7 +33,8 @@ LibraryGenerator::Size smallSize() {
     return size;
 }
 
-bool generateSmall(QString *error, QSqlDatabase db = SharedConnection::database()) {
+bool generateSmall(QString *error, QSqlDatabase db = SharedConnection::database())
+{
     LibraryGenerator::Options options;
     options.seed = 7;
     options.today = kToday;
@@ -40,7 +43,8 @@ bool generateSmall(QString *error, QSqlDatabase db = SharedConnection::database(
 }
 
 // A fingerprint of the books and loans as texts and counts.
-QByteArray fingerprint(const QSqlDatabase &db) {
+QByteArray fingerprint(const QSqlDatabase &db)
+{
     QCryptographicHash hash(QCryptographicHash::Sha1);
     for (const char *sql :
          {"select 编号, 条形码, 名称, 作者, 数量, 借出次数 from 图书 order by 编号",
@@ -61,7 +65,8 @@ class GeneratorTest : public QObject {
 private slots:
     void init() { TSGL_FRESH_DB(m_db); }
 
-    void countersAgreeWithLoans() {
+    void countersAgreeWithLoans()
+    {
         QString error;
         QVERIFY2(generateSmall(&error), qPrintable(error));
         const LibraryGenerator::Size size = smallSize();
@@ -100,7 +105,8 @@ private slots:
                  0);
     }
 
-    void returnsAreChargedAndAccountsBalance() {
+    void returnsAreChargedAndAccountsBalance()
+    {
         QString error;
         QVERIFY2(generateSmall(&error), qPrintable(error));
         const Money finePerDay = Money::fromVariant(scalar("select 超期每日罚金 from 系统设置"));
@@ -147,7 +153,8 @@ private slots:
         }
     }
 
-    void namesCarryTheirInitialsAndReservationsPointAtReaders() {
+    void namesCarryTheirInitialsAndReservationsPointAtReaders()
+    {
         QString error;
         QVERIFY2(generateSmall(&error), qPrintable(error));
         QSqlQuery q =
@@ -166,7 +173,8 @@ private slots:
             0);
     }
 
-    void sameSeedSameLibrary() {
+    void sameSeedSameLibrary()
+    {
         QString error;
         QVERIFY2(generateSmall(&error), qPrintable(error));
         QTemporaryDir dir;
@@ -186,7 +194,8 @@ private slots:
         QCOMPARE(fingerprint(SharedConnection::database()), again);
     }
 
-    void demoLibraryAndNoSecondFill() {
+    void demoLibraryAndNoSecondFill()
+    {
         QString error;
         QVERIFY2(LibraryGenerator::fillDemo(SharedConnection::database(), &error),
                  qPrintable(error));

@@ -21,7 +21,8 @@ struct Book {
 
 // Five books: two with equal prices (for a stable sort), one without price, names with a
 // quote, a percent sign and mixed-case Latin letters.
-void insertBooks() {
+void insertBooks()
+{
     const Book books[] = {
         {"B001", "数据库 ABC", "12.5", 3},    {"B002", "O'Brien 文集", "30.25", 1},
         {"B003", "打折 50% 特价", "12.5", 2}, {"B004", "abc 入门", nullptr, 4},
@@ -38,7 +39,8 @@ void insertBooks() {
     }
 }
 
-QStringList numbersOf(const GridQuery &query) {
+QStringList numbersOf(const GridQuery &query)
+{
     QStringList out;
     QSqlQuery q = query.rows().exec();
     while (q.next())
@@ -46,7 +48,8 @@ QStringList numbersOf(const GridQuery &query) {
     return out;
 }
 
-GridQuery loaded(const QString &sql, const QVariantList &values = {}) {
+GridQuery loaded(const QString &sql, const QVariantList &values = {})
+{
     GridQuery query(Statement(sql, values));
     QString error;
     if (!query.loadFieldNames(&error))
@@ -70,7 +73,8 @@ private slots:
     void failingStatementReportsTheDatabaseError();
 };
 
-void GridQueryTest::totalsFollowTheFilter_data() {
+void GridQueryTest::totalsFollowTheFilter_data()
+{
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("kind"); // -1 = no filter
     QTest::addColumn<QVariant>("value");
@@ -103,7 +107,8 @@ void GridQueryTest::totalsFollowTheFilter_data() {
         << QStringLiteral("62.2501") << qint64(10);
 }
 
-void GridQueryTest::totalsFollowTheFilter() {
+void GridQueryTest::totalsFollowTheFilter()
+{
     QFETCH(QString, field);
     QFETCH(int, kind);
     QFETCH(QVariant, value);
@@ -131,7 +136,8 @@ void GridQueryTest::totalsFollowTheFilter() {
     QCOMPARE(numbersOf(query).size(), int(count));
 }
 
-void GridQueryTest::sortWrapsTheStatement_data() {
+void GridQueryTest::sortWrapsTheStatement_data()
+{
     QTest::addColumn<QString>("base");
     QTest::addColumn<QString>("field");
     QTest::addColumn<bool>("descending");
@@ -156,7 +162,8 @@ void GridQueryTest::sortWrapsTheStatement_data() {
         << QString() << false << QStringList{"B002", "B001", "B003", "B005"};
 }
 
-void GridQueryTest::sortWrapsTheStatement() {
+void GridQueryTest::sortWrapsTheStatement()
+{
     QFETCH(QString, base);
     QFETCH(QString, field);
     QFETCH(bool, descending);
@@ -171,7 +178,8 @@ void GridQueryTest::sortWrapsTheStatement() {
     QCOMPARE(numbersOf(query), numbers);
 }
 
-void GridQueryTest::unknownColumnsNeverReachTheSql_data() {
+void GridQueryTest::unknownColumnsNeverReachTheSql_data()
+{
     QTest::addColumn<QString>("field");
     QTest::newRow("not a column") << QStringLiteral("作者名");
     QTest::newRow("injection") << QStringLiteral("名称; drop table 图书");
@@ -179,7 +187,8 @@ void GridQueryTest::unknownColumnsNeverReachTheSql_data() {
     QTest::newRow("expression") << QStringLiteral("1");
 }
 
-void GridQueryTest::unknownColumnsNeverReachTheSql() {
+void GridQueryTest::unknownColumnsNeverReachTheSql()
+{
     QFETCH(QString, field);
     TestDb t;
     TSGL_FRESH_DB(t);
@@ -201,7 +210,8 @@ void GridQueryTest::unknownColumnsNeverReachTheSql() {
     QCOMPARE(scalar(QStringLiteral("select count(*) from 图书")).toInt(), 5);
 }
 
-void GridQueryTest::distinctValuesIgnoreTheirOwnFilter() {
+void GridQueryTest::distinctValuesIgnoreTheirOwnFilter()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     insertBooks();
@@ -216,7 +226,8 @@ void GridQueryTest::distinctValuesIgnoreTheirOwnFilter() {
     QCOMPARE(values, (QList<int>{2, 3}));
 }
 
-void GridQueryTest::rowsArePagedAndCounted() {
+void GridQueryTest::rowsArePagedAndCounted()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const int total = GridRows::kPageSize * 2 + 50;
@@ -278,7 +289,8 @@ void GridQueryTest::rowsArePagedAndCounted() {
     QCOMPARE(paged, whole);
 }
 
-void GridQueryTest::failingStatementReportsTheDatabaseError() {
+void GridQueryTest::failingStatementReportsTheDatabaseError()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     GridQuery query(Statement(QStringLiteral("select * from 没有这个表")));

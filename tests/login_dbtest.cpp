@@ -14,7 +14,8 @@
 namespace {
 
 // Adds an administrator with the given stored password and the named flags set.
-void addAdmin(const QString &name, const QVariant &storedPwd, const QStringList &flags = {}) {
+void addAdmin(const QString &name, const QVariant &storedPwd, const QStringList &flags = {})
+{
     Statement st(QStringLiteral("insert into 管理员 (adminname, pwd"));
     for (const QString &f : flags)
         st.text(QStringLiteral(", ") + f);
@@ -25,21 +26,24 @@ void addAdmin(const QString &name, const QVariant &storedPwd, const QStringList 
     QVERIFY2(st.text(QStringLiteral(")")).run(&error), qPrintable(error));
 }
 
-void setSuperPassword(const QVariant &stored) {
+void setSuperPassword(const QVariant &stored)
+{
     QVERIFY(Statement(QStringLiteral("update 管理员 set pwd="))
                 .value(stored)
                 .text(QStringLiteral(" where adminname='超级管理员'"))
                 .run());
 }
 
-QString storedPassword(const QString &name) {
+QString storedPassword(const QString &name)
+{
     return Statement(QStringLiteral("select pwd from 管理员 where adminname="))
         .value(name)
         .scalar()
         .toString();
 }
 
-void run(const QString &sql) {
+void run(const QString &sql)
+{
     QSqlQuery q(SharedConnection::database());
     QVERIFY2(q.exec(sql), qPrintable(Statement::lastError(q) + "\n" + sql));
 }
@@ -66,7 +70,8 @@ private slots:
     void wrongPasswordChangesNothing();
 };
 
-void LoginTest::versionChecks_data() {
+void LoginTest::versionChecks_data()
+{
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("message");
     QTest::newRow("no table") << "drop table 管理员"
@@ -79,7 +84,8 @@ void LoginTest::versionChecks_data() {
                                        << "没有管理员账户,请重新创建数据库或联系系统管理员.";
 }
 
-void LoginTest::versionChecks() {
+void LoginTest::versionChecks()
+{
     QFETCH(QString, change);
     QFETCH(QString, message);
     TestDb t;
@@ -93,7 +99,8 @@ void LoginTest::versionChecks() {
     QCOMPARE(LoginService::message(check), message);
 }
 
-void LoginTest::namesInQueryOrder() {
+void LoginTest::namesInQueryOrder()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     addAdmin(QStringLiteral("王五"), QStringLiteral("1"));
@@ -105,7 +112,8 @@ void LoginTest::namesInQueryOrder() {
     QCOMPARE(service.administratorNames(), QStringList({"超级管理员", "王五", " 李四 ", "Anna"}));
 }
 
-void LoginTest::defaultPasswordOffered_data() {
+void LoginTest::defaultPasswordOffered_data()
+{
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<bool>("offered");
     QTest::newRow("hash of 8888") << QVariant(PasswordHash::make("8888")) << true;
@@ -115,7 +123,8 @@ void LoginTest::defaultPasswordOffered_data() {
     QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << false;
 }
 
-void LoginTest::defaultPasswordOffered() {
+void LoginTest::defaultPasswordOffered()
+{
     QFETCH(QVariant, stored);
     QFETCH(bool, offered);
     TestDb t;
@@ -126,7 +135,8 @@ void LoginTest::defaultPasswordOffered() {
     QCOMPARE(LoginService(loginContext()).superAdministratorHasDefaultPassword(), offered);
 }
 
-void LoginTest::settingsSnapshot() {
+void LoginTest::settingsSnapshot()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     run(QStringLiteral("update 系统设置 set 启用租金功能=1, 启用读者租金=0, 启用读者有效期=1, "
@@ -157,7 +167,8 @@ void LoginTest::settingsSnapshot() {
     QVERIFY(c.adminName.isEmpty());
 }
 
-void LoginTest::customLabels_data() {
+void LoginTest::customLabels_data()
+{
     QTest::addColumn<QVariant>("a1");
     QTest::addColumn<QVariant>("a3");
     QTest::addColumn<QString>("label1");
@@ -171,7 +182,8 @@ void LoginTest::customLabels_data() {
                            << "装订";
 }
 
-void LoginTest::customLabels() {
+void LoginTest::customLabels()
+{
     QFETCH(QVariant, a1);
     QFETCH(QVariant, a3);
     QFETCH(QString, label1);
@@ -191,7 +203,8 @@ void LoginTest::customLabels() {
     QCOMPARE(c.customListLabel3, label3);
 }
 
-void LoginTest::passwordCheck_data() {
+void LoginTest::passwordCheck_data()
+{
     QTest::addColumn<QString>("typedName");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("accepted");
@@ -214,7 +227,8 @@ void LoginTest::passwordCheck_data() {
                                     << "" << false << "";
 }
 
-void LoginTest::passwordCheck() {
+void LoginTest::passwordCheck()
+{
     QFETCH(QString, typedName);
     QFETCH(QString, password);
     QFETCH(bool, accepted);
@@ -230,7 +244,8 @@ void LoginTest::passwordCheck() {
     QCOMPARE(loginContext().adminName, adminName);
 }
 
-void LoginTest::superAdministratorGetsAllButStock_data() {
+void LoginTest::superAdministratorGetsAllButStock_data()
+{
     QTest::addColumn<QString>("typedName");
     QTest::addColumn<bool>("storedStock");
     QTest::newRow("stock not stored") << "超级管理员" << false;
@@ -238,7 +253,8 @@ void LoginTest::superAdministratorGetsAllButStock_data() {
     QTest::newRow("typed with a blank") << "超级管理员 " << false;
 }
 
-void LoginTest::superAdministratorGetsAllButStock() {
+void LoginTest::superAdministratorGetsAllButStock()
+{
     QFETCH(QString, typedName);
     QFETCH(bool, storedStock);
     TestDb t;
@@ -260,7 +276,8 @@ void LoginTest::superAdministratorGetsAllButStock() {
     QCOMPARE(c.adminName, QStringLiteral("超级管理员"));
 }
 
-void LoginTest::flagsOfAnOrdinaryAdministrator() {
+void LoginTest::flagsOfAnOrdinaryAdministrator()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     addAdmin(QStringLiteral("张三"), QStringLiteral("1"),
@@ -277,7 +294,8 @@ void LoginTest::flagsOfAnOrdinaryAdministrator() {
         QVERIFY(!f);
 }
 
-void LoginTest::plainTextPasswordIsReplacedOnce() {
+void LoginTest::plainTextPasswordIsReplacedOnce()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     addAdmin(QStringLiteral("张三"), QStringLiteral("abc"));
@@ -298,7 +316,8 @@ void LoginTest::plainTextPasswordIsReplacedOnce() {
              LoginService::Result::WrongPassword);
 }
 
-void LoginTest::wrongPasswordChangesNothing() {
+void LoginTest::wrongPasswordChangesNothing()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     addAdmin(QStringLiteral("张三"), QStringLiteral("abc"), {QStringLiteral("qxadmin")});

@@ -8,7 +8,8 @@
 namespace {
 
 // An administrator with every flag, then the named flags taken away.
-LoginContext withoutFlags(const QStringList &missing) {
+LoginContext withoutFlags(const QStringList &missing)
+{
     LoginContext c;
     const QHash<QString, bool *> flags = {
         {"qxadmin", &c.qxadmin},   {"qxsysset", &c.qxsysset},   {"qxborrow", &c.qxborrow},
@@ -21,7 +22,8 @@ LoginContext withoutFlags(const QStringList &missing) {
     return c;
 }
 
-QStringList sorted(QSet<QString> set) {
+QStringList sorted(QSet<QString> set)
+{
     QStringList list(set.begin(), set.end());
     list.sort();
     return list;
@@ -43,7 +45,8 @@ private slots:
     void labelsFollowDialect();
 };
 
-void MainCommandsTest::menusInOrder() {
+void MainCommandsTest::menusInOrder()
+{
     LoginContext c;
     const QVector<MainCommands::Menu> menus = MainCommands::menus(c);
     QStringList titles;
@@ -69,7 +72,8 @@ void MainCommandsTest::menusInOrder() {
     QCOMPARE(menus[5].entries.last().caption, QStringLiteral("马克marc数据导入"));
 }
 
-void MainCommandsTest::customListCaptions_data() {
+void MainCommandsTest::customListCaptions_data()
+{
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("caption");
     QTest::newRow("default") << QStringLiteral("密级") << QStringLiteral("密级设置");
@@ -77,7 +81,8 @@ void MainCommandsTest::customListCaptions_data() {
     QTest::newRow("empty") << QString("") << QStringLiteral("设置");
 }
 
-void MainCommandsTest::customListCaptions() {
+void MainCommandsTest::customListCaptions()
+{
     QFETCH(QString, label);
     QFETCH(QString, caption);
     LoginContext c;
@@ -87,7 +92,8 @@ void MainCommandsTest::customListCaptions() {
     QCOMPARE(e.caption, caption);
 }
 
-void MainCommandsTest::disabledCommands_data() {
+void MainCommandsTest::disabledCommands_data()
+{
     QTest::addColumn<QStringList>("missing");
     QTest::addColumn<QStringList>("disabled");
     QTest::newRow("all flags") << QStringList() << QStringList();
@@ -104,7 +110,8 @@ void MainCommandsTest::disabledCommands_data() {
         << QStringList{"qxborrow", "qxbk"} << QStringList{"借    阅", "续    借", "图书管理"};
 }
 
-void MainCommandsTest::disabledCommands() {
+void MainCommandsTest::disabledCommands()
+{
     QFETCH(QStringList, missing);
     QFETCH(QStringList, disabled);
     disabled.sort();
@@ -112,7 +119,8 @@ void MainCommandsTest::disabledCommands() {
     QVERIFY(MainCommands::disabledMenus(withoutFlags(missing)).isEmpty());
 }
 
-void MainCommandsTest::systemMenuClosedWithoutSysset() {
+void MainCommandsTest::systemMenuClosedWithoutSysset()
+{
     const LoginContext c = withoutFlags({"qxsysset"});
     QCOMPARE(MainCommands::disabledMenus(c), QSet<QString>{QStringLiteral("系统管理")});
     const QSet<QString> off = MainCommands::disabledCommands(c);
@@ -127,7 +135,8 @@ void MainCommandsTest::systemMenuClosedWithoutSysset() {
     QVERIFY(found);
 }
 
-void MainCommandsTest::refusals_data() {
+void MainCommandsTest::refusals_data()
+{
     QTest::addColumn<bool>("admin");
     QTest::addColumn<bool>("server");
     QTest::addColumn<QString>("command");
@@ -148,7 +157,8 @@ void MainCommandsTest::refusals_data() {
     QTest::newRow("backup of the server") << true << true << "备 份 数 据 库" << pgBackup;
 }
 
-void MainCommandsTest::refusals() {
+void MainCommandsTest::refusals()
+{
     QFETCH(bool, admin);
     QFETCH(bool, server);
     QFETCH(QString, command);
@@ -158,7 +168,8 @@ void MainCommandsTest::refusals() {
     QCOMPARE(MainCommands::refusal(c, command), message);
 }
 
-void MainCommandsTest::labelsFollowDialect() {
+void MainCommandsTest::labelsFollowDialect()
+{
     LoginContext c;
     c.adminName = QStringLiteral("张三");
     QCOMPARE(MainCommands::administratorLabel(c), QStringLiteral("  当前管理员:张三"));

@@ -19,7 +19,8 @@
 
 namespace {
 
-ReportModel smallList() {
+ReportModel smallList()
+{
     ListReportSpec spec;
     spec.title = QStringLiteral("读者清单");
     spec.columns = {{QStringLiteral("读者编号"), QStringLiteral("编号"), 30},
@@ -30,7 +31,8 @@ ReportModel smallList() {
     return buildListReport(spec, rows);
 }
 
-int pdfPages(const QString &path) {
+int pdfPages(const QString &path)
+{
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return -1;
@@ -50,7 +52,8 @@ private slots:
     void windowPictureIsPrintedOnOnePage();
 };
 
-void PresentationTest::recorderReceivesTheReportsInsteadOfThePreview() {
+void PresentationTest::recorderReceivesTheReportsInsteadOfThePreview()
+{
     ReportRecorder recorder;
     ReportPreview::show(nullptr, QVector<ReportModel>{smallList(), smallList()});
     QCOMPARE(recorder.models().size(), 2);
@@ -58,7 +61,8 @@ void PresentationTest::recorderReceivesTheReportsInsteadOfThePreview() {
              (QStringList{QStringLiteral("R1"), QStringLiteral("王五")}));
 }
 
-void PresentationTest::previewExportsPdfFromItsToolbar() {
+void PresentationTest::previewExportsPdfFromItsToolbar()
+{
     PromptRecorder prompts;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("读者.pdf"));
@@ -83,13 +87,15 @@ void PresentationTest::previewExportsPdfFromItsToolbar() {
     QCOMPARE(prompts.entries().last().kind, Prompt::Kind::Error);
 }
 
-void PresentationTest::emptyReportIsNotPreviewed() {
+void PresentationTest::emptyReportIsNotPreviewed()
+{
     PromptRecorder prompts;
     ReportPreview::show(nullptr, ReportModel());
     QCOMPARE(prompts.last(), QStringLiteral("没有可打印的内容"));
 }
 
-void PresentationTest::chartWidgetPaintsEachBarInItsColour() {
+void PresentationTest::chartWidgetPaintsEachBarInItsColour()
+{
     BarChartModel model;
     model.title = QStringLiteral("借阅次数排行");
     model.addBar(QStringLiteral("红楼梦"), 30);
@@ -112,7 +118,8 @@ void PresentationTest::chartWidgetPaintsEachBarInItsColour() {
     }
 }
 
-void PresentationTest::windowPictureIsPrintedOnOnePage() {
+void PresentationTest::windowPictureIsPrintedOnOnePage()
+{
     QLabel window(QStringLiteral("图书总数: 12"));
     window.resize(300, 120);
     QTemporaryDir dir;

@@ -14,7 +14,8 @@ namespace {
 const QDateTime kPrinted(QDate(2024, 5, 6), QTime(14, 3, 9));
 
 // Books numbered B0001…; the price of book i is i + 0.25, its count i % 5.
-ReportRows books(int n) {
+ReportRows books(int n)
+{
     ReportRows rows;
     for (int i = 1; i <= n; ++i) {
         rows.append(QVariantMap{
@@ -28,7 +29,8 @@ ReportRows books(int n) {
     return rows;
 }
 
-ListReportSpec bookList() {
+ListReportSpec bookList()
+{
     ListReportSpec spec;
     spec.title = QStringLiteral("图书清单");
     spec.columns = {{QStringLiteral("编号"), QStringLiteral("图书编号"), 30},
@@ -42,7 +44,8 @@ ListReportSpec bookList() {
 }
 
 // The rows printed on a page, by the row index of their cells.
-QList<int> rowsOn(const ReportModel &model, int page) {
+QList<int> rowsOn(const ReportModel &model, int page)
+{
     QList<int> rows;
     for (const ReportItem *cell : model.items(page, QStringLiteral("cell"))) {
         if (rows.isEmpty() || rows.last() != cell->row)
@@ -65,7 +68,8 @@ private slots:
     void pdfIsWrittenAndABadPathIsReported();
 };
 
-void ReportTest::listOfThreeRows() {
+void ReportTest::listOfThreeRows()
+{
     const ReportModel model = buildListReport(bookList(), books(3));
     QCOMPARE(model.pageCount(), 1);
     QCOMPARE(model.texts(0, QStringLiteral("title")), QStringList{QStringLiteral("图书清单")});
@@ -92,7 +96,8 @@ void ReportTest::listOfThreeRows() {
         QVERIFY(paper.contains(item.rect.topLeft()) && paper.contains(item.rect.bottomRight()));
 }
 
-void ReportTest::longListPaginatesWithHeadersFootersAndPageSums() {
+void ReportTest::longListPaginatesWithHeadersFootersAndPageSums()
+{
     ListReportSpec spec = bookList();
     spec.pageSums = {{QStringLiteral("数量: "), QStringLiteral("数量")},
                      {QStringLiteral("  价格: "), QStringLiteral("价格"), CellFormat::Money}};
@@ -141,7 +146,8 @@ void ReportTest::longListPaginatesWithHeadersFootersAndPageSums() {
              QStringList{QStringLiteral(" 价格合计:20150.00  数量合计: 400")});
 }
 
-void ReportTest::emptyListStillPrintsHeadingAndZeroTotals() {
+void ReportTest::emptyListStillPrintsHeadingAndZeroTotals()
+{
     const ReportModel model = buildListReport(bookList(), ReportRows());
     QCOMPARE(model.pageCount(), 1);
     QVERIFY(model.texts(0, QStringLiteral("cell")).isEmpty());
@@ -150,7 +156,8 @@ void ReportTest::emptyListStillPrintsHeadingAndZeroTotals() {
              QStringList{QStringLiteral(" 价格合计:0.00  数量合计: 0")});
 }
 
-void ReportTest::labelsOnePagePerRowWithBarcode() {
+void ReportTest::labelsOnePagePerRowWithBarcode()
+{
     LabelSpec spec;
     spec.lines = {{QStringLiteral("编号:"), QStringLiteral("编号")},
                   {QString(), QStringLiteral("名称"), CellFormat::Auto, 10, true}};
@@ -177,7 +184,8 @@ void ReportTest::labelsOnePagePerRowWithBarcode() {
     }
 }
 
-void ReportTest::catalogueCardOfASingleBookLeavesOutNumberPriceAndClass() {
+void ReportTest::catalogueCardOfASingleBookLeavesOutNumberPriceAndClass()
+{
     ReportRows rows;
     rows.append(QVariantMap{{QStringLiteral("编号"), QStringLiteral("B9")},
                             {QStringLiteral("分类"), QStringLiteral("文学")},
@@ -203,7 +211,8 @@ void ReportTest::catalogueCardOfASingleBookLeavesOutNumberPriceAndClass() {
              QStringList{QStringLiteral("简介: 长篇小说")});
 }
 
-void ReportTest::readerCardsCarryNameCategoryAndNumberBarcode() {
+void ReportTest::readerCardsCarryNameCategoryAndNumberBarcode()
+{
     ReportRows rows;
     rows.append(QVariantMap{{QStringLiteral("读者编号"), QStringLiteral("R0001")},
                             {QStringLiteral("读者姓名"), QStringLiteral("张三")},
@@ -232,7 +241,8 @@ void ReportTest::readerCardsCarryNameCategoryAndNumberBarcode() {
     QCOMPARE(back.texts(1, QStringLiteral("backText")), QStringList{QStringLiteral("请爱护图书")});
 }
 
-void ReportTest::pdfIsWrittenAndABadPathIsReported() {
+void ReportTest::pdfIsWrittenAndABadPathIsReported()
+{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("list.pdf"));
     const ReportModel model = buildListReport(bookList(), books(120));

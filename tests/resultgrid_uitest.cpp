@@ -15,7 +15,8 @@
 
 namespace {
 
-void insertBooks() {
+void insertBooks()
+{
     struct Row {
         const char *number, *name, *price, *intake;
         int count;
@@ -41,7 +42,8 @@ using Col = ResultGrid::Column;
 using F = ResultGrid::Format;
 using S = ResultGrid::Footer;
 
-QVector<Col> bookColumns() {
+QVector<Col> bookColumns()
+{
     return {
         {QStringLiteral("编号"), QString(), F::Auto, S::Count, true},
         {QStringLiteral("名称"), QStringLiteral("书名"), F::Auto, S::None, true},
@@ -52,14 +54,16 @@ QVector<Col> bookColumns() {
     };
 }
 
-QStringList column(const ResultGrid &grid, const QString &field) {
+QStringList column(const ResultGrid &grid, const QString &field)
+{
     QStringList out;
     for (int r = 0; r < grid.rowCount(); ++r)
         out.append(grid.displayText(r, field));
     return out;
 }
 
-void clickTitle(ResultGrid &grid, int section) {
+void clickTitle(ResultGrid &grid, int section)
+{
     QHeaderView *header = grid.view()->horizontalHeader();
     const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
                     header->height() / 2);
@@ -80,7 +84,8 @@ private slots:
     void enterActivatesTheCurrentRow();
 };
 
-void ResultGridTest::showsCaptionsFormatsAndFooter() {
+void ResultGridTest::showsCaptionsFormatsAndFooter()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     insertBooks();
@@ -114,7 +119,8 @@ void ResultGridTest::showsCaptionsFormatsAndFooter() {
              QStringLiteral("红楼梦"));
 }
 
-void ResultGridTest::clickOnTitleSorts() {
+void ResultGridTest::clickOnTitleSorts()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     insertBooks();
@@ -135,7 +141,8 @@ void ResultGridTest::clickOnTitleSorts() {
     QCOMPARE(grid.footerText(QStringLiteral("价格")), QStringLiteral("49.75"));
 }
 
-void ResultGridTest::filtersChangeRowsAndFooter_data() {
+void ResultGridTest::filtersChangeRowsAndFooter_data()
+{
     QTest::addColumn<QString>("field");
     QTest::addColumn<bool>("contains");
     QTest::addColumn<QVariant>("value");
@@ -151,7 +158,8 @@ void ResultGridTest::filtersChangeRowsAndFooter_data() {
         << QStringList{} << QStringLiteral("0.00");
 }
 
-void ResultGridTest::filtersChangeRowsAndFooter() {
+void ResultGridTest::filtersChangeRowsAndFooter()
+{
     QFETCH(QString, field);
     QFETCH(bool, contains);
     QFETCH(QVariant, value);
@@ -195,7 +203,8 @@ void ResultGridTest::filtersChangeRowsAndFooter() {
     QCOMPARE(grid.rowCount(), 3);
 }
 
-void ResultGridTest::currentRowSurvivesRefresh() {
+void ResultGridTest::currentRowSurvivesRefresh()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     insertBooks();
@@ -214,7 +223,8 @@ void ResultGridTest::currentRowSurvivesRefresh() {
     QCOMPARE(grid.footerText(QStringLiteral("数量")), QStringLiteral("7"));
 }
 
-void ResultGridTest::refusedStatementLeavesTheGridEmpty() {
+void ResultGridTest::refusedStatementLeavesTheGridEmpty()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     insertBooks();
@@ -231,7 +241,8 @@ void ResultGridTest::refusedStatementLeavesTheGridEmpty() {
     QVERIFY(!grid.sortBy(QStringLiteral("编号")));
 }
 
-void ResultGridTest::enterActivatesTheCurrentRow() {
+void ResultGridTest::enterActivatesTheCurrentRow()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     insertBooks();

@@ -33,7 +33,8 @@ private slots:
     void createDatabaseCommand();
 };
 
-void SchemaTest::everyTableHasItsColumnsInOrder() {
+void SchemaTest::everyTableHasItsColumnsInOrder()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     for (const Schema::Table &table : Schema::tables()) {
@@ -57,7 +58,8 @@ void SchemaTest::everyTableHasItsColumnsInOrder() {
     QVERIFY(Schema::checkedColumn(QStringLiteral("图书"), QStringLiteral("名称;drop")).isEmpty());
 }
 
-void SchemaTest::keysRefuseDuplicates_data() {
+void SchemaTest::keysRefuseDuplicates_data()
+{
     QTest::addColumn<QString>("insert");
     QTest::newRow("图书.编号") << "insert into 图书 (编号, 名称) values ('B1', 'x')";
     QTest::newRow("期刊.编号") << "insert into 期刊 (编号, 名称) values ('Q1', 'x')";
@@ -66,7 +68,8 @@ void SchemaTest::keysRefuseDuplicates_data() {
     QTest::newRow("出版社名.ISBN") << "insert into 出版社名 values ('出版社', '7-5005', '北京')";
 }
 
-void SchemaTest::keysRefuseDuplicates() {
+void SchemaTest::keysRefuseDuplicates()
+{
     QFETCH(QString, insert);
     TestDb t;
     TSGL_FRESH_DB(t);
@@ -76,7 +79,8 @@ void SchemaTest::keysRefuseDuplicates() {
     QVERIFY(!error.isEmpty()); // the database's own duplicate-key message
 }
 
-void SchemaTest::indexesExist() {
+void SchemaTest::indexesExist()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const QString sql = t.dialect() == SqlDialect::Server
@@ -92,7 +96,8 @@ void SchemaTest::indexesExist() {
     }
 }
 
-void SchemaTest::defaultRows() {
+void SchemaTest::defaultRows()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     QSqlQuery q = Statement(QStringLiteral("select * from 管理员")).exec();
@@ -139,7 +144,8 @@ void SchemaTest::defaultRows() {
     QVERIFY(Money::fromVariant(scalar(QStringLiteral("select 租金 from 读者类别"))).isZero());
 }
 
-void SchemaTest::quoteCharactersAreStoredAndFoundLiterally() {
+void SchemaTest::quoteCharactersAreStoredAndFoundLiterally()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const QString tricky = QStringLiteral("O'Brien\" -- ' or '1'='1; 读者");
@@ -160,7 +166,8 @@ void SchemaTest::quoteCharactersAreStoredAndFoundLiterally() {
     QCOMPARE(like.scalar().toInt(), 1);
 }
 
-void SchemaTest::moneySumsStayExact() {
+void SchemaTest::moneySumsStayExact()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     Transaction tx;
@@ -186,7 +193,8 @@ void SchemaTest::moneySumsStayExact() {
              QStringLiteral("10.0001"));
 }
 
-void SchemaTest::dateComparedWithBareDayMeansMidnight() {
+void SchemaTest::dateComparedWithBareDayMeansMidnight()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     const QDate day(2026, 12, 10);
@@ -215,7 +223,8 @@ void SchemaTest::dateComparedWithBareDayMeansMidnight() {
     QCOMPARE(back, QDateTime(day, QTime(8, 30, 5)));
 }
 
-void SchemaTest::autonumberAssignsIds() {
+void SchemaTest::autonumberAssignsIds()
+{
     TestDb t;
     TSGL_FRESH_DB(t);
     for (int i = 0; i < 3; ++i)
@@ -226,7 +235,8 @@ void SchemaTest::autonumberAssignsIds() {
     QVERIFY(scalar(QStringLiteral("select min(id) from 管理员日志")).toInt() > 0);
 }
 
-void SchemaTest::emptyDatabaseIsRecognised() {
+void SchemaTest::emptyDatabaseIsRecognised()
+{
     TestDb t;
     if (TestDb::wantsServer() && !TestDb::serverAvailable())
         QSKIP("no PostgreSQL server for this run");
@@ -237,7 +247,8 @@ void SchemaTest::emptyDatabaseIsRecognised() {
     QVERIFY(!Schema::isEmpty(t.db()));
 }
 
-void SchemaTest::createDatabaseCommand() {
+void SchemaTest::createDatabaseCommand()
+{
     if (TestDb::wantsServer())
         QSKIP("the command creates embedded database files");
     QTemporaryDir dir;

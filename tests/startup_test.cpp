@@ -15,7 +15,8 @@
 
 namespace {
 
-void writeIni(const QString &path, const QString &text) {
+void writeIni(const QString &path, const QString &text)
+{
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(Gbk::encode(text));
@@ -42,27 +43,31 @@ private:
     QString m_previousDir;
 };
 
-void StartupTest::init() {
+void StartupTest::init()
+{
     // Relative database names are taken from the working directory.
     m_dir = std::make_unique<QTemporaryDir>();
     m_previousDir = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
 }
 
-void StartupTest::cleanup() {
+void StartupTest::cleanup()
+{
     SharedConnection::close();
     QDir::setCurrent(m_previousDir);
     m_dir.reset();
 }
 
-void StartupTest::iniPath() {
+void StartupTest::iniPath()
+{
     QCOMPARE(Startup::iniPath(QString(), QStringLiteral("/opt/tsgl/bin")),
              QStringLiteral("/opt/tsgl/bin/de.ini"));
     QCOMPARE(Startup::iniPath(QStringLiteral("my.ini"), QStringLiteral("/opt/tsgl/bin")),
              m_dir->filePath(QStringLiteral("my.ini")));
 }
 
-void StartupTest::configuration_data() {
+void StartupTest::configuration_data()
+{
     QTest::addColumn<QString>("ini"); // empty: no de.ini at all
     QTest::addColumn<SqlDialect>("dialect");
     QTest::addColumn<QString>("connection");
@@ -86,7 +91,8 @@ void StartupTest::configuration_data() {
                                   << "0";
 }
 
-void StartupTest::configuration() {
+void StartupTest::configuration()
+{
     QFETCH(QString, ini);
     QFETCH(SqlDialect, dialect);
     QFETCH(QString, connection);
@@ -102,7 +108,8 @@ void StartupTest::configuration() {
     QCOMPARE(IniFile(path).read("part1", "csaccess", "0"), csaccessAfter);
 }
 
-void StartupTest::databaseFileTest() {
+void StartupTest::databaseFileTest()
+{
     LoginContext c;
     c.connectionString = QStringLiteral("Data Source=book.db;");
     QCOMPARE(Startup::missingDatabaseFile(c), QStringLiteral("book.db"));
@@ -115,7 +122,8 @@ void StartupTest::databaseFileTest() {
     QCOMPARE(Startup::missingDatabaseFile(c), QString());
 }
 
-void StartupTest::helpFileLookup() {
+void StartupTest::helpFileLookup()
+{
     // <root>/build/bin/tsgl with the guide in <root>/docs, as in a build inside the sources.
     QDir root(m_dir->path());
     QVERIFY(root.mkpath(QStringLiteral("build/bin")));
@@ -131,14 +139,16 @@ void StartupTest::helpFileLookup() {
     QCOMPARE(DesktopPrograms::helpFile(bin, work), root.filePath("docs/help.html"));
 }
 
-void StartupTest::firstInstalledProgram() {
+void StartupTest::firstInstalledProgram()
+{
     QCOMPARE(DesktopPrograms::firstInstalled({QStringLiteral("no-such-program-tsgl")}), QString());
     const QString sh = DesktopPrograms::firstInstalled(
         {QStringLiteral("no-such-program-tsgl"), QStringLiteral("sh"), QStringLiteral("ls")});
     QCOMPARE(QFileInfo(sh).fileName(), QStringLiteral("sh"));
 }
 
-void StartupTest::opening_data() {
+void StartupTest::opening_data()
+{
     QTest::addColumn<QByteArray>("fileContent"); // written to book.db unless "-"
     QTest::addColumn<QString>("connection");
     QTest::addColumn<SqlDialect>("dialect");
@@ -161,7 +171,8 @@ void StartupTest::opening_data() {
         << SqlDialect::Server << failed;
 }
 
-void StartupTest::opening() {
+void StartupTest::opening()
+{
     QFETCH(QByteArray, fileContent);
     QFETCH(QString, connection);
     QFETCH(SqlDialect, dialect);

@@ -69,7 +69,8 @@ private:
     std::unique_ptr<TLoginFm> m_login;
 };
 
-void StartupUiTest::init() {
+void StartupUiTest::init()
+{
     m_dir = std::make_unique<QTemporaryDir>();
     m_previousDir = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
@@ -79,7 +80,8 @@ void StartupUiTest::init() {
     loginContext() = LoginContext();
 }
 
-void StartupUiTest::cleanup() {
+void StartupUiTest::cleanup()
+{
     m_login.reset();
     m_prompts.reset();
     SharedConnection::close();
@@ -87,13 +89,15 @@ void StartupUiTest::cleanup() {
     m_dir.reset();
 }
 
-void StartupUiTest::writeIni(const QString &text) {
+void StartupUiTest::writeIni(const QString &text)
+{
     QFile f(m_ini->path());
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(Gbk::encode(text));
 }
 
-TLoginFm *StartupUiTest::startLogin(TLoginFm::Start expected) {
+TLoginFm *StartupUiTest::startLogin(TLoginFm::Start expected)
+{
     Startup::readConfiguration(*m_ini, loginContext());
     m_login = std::make_unique<TLoginFm>(*m_ini, loginContext());
     const TLoginFm::Start started = m_login->start();
@@ -104,7 +108,8 @@ TLoginFm *StartupUiTest::startLogin(TLoginFm::Start expected) {
     return m_login.get();
 }
 
-TMainFm *StartupUiTest::loginAsSuperAdministrator() {
+TMainFm *StartupUiTest::loginAsSuperAdministrator()
+{
     m_prompts->answer(true); // create the database
     TLoginFm *login = startLogin();
     if (!login)
@@ -113,12 +118,14 @@ TMainFm *StartupUiTest::loginAsSuperAdministrator() {
     return login->mainWindow();
 }
 
-void StartupUiTest::runSql(const QString &sql) {
+void StartupUiTest::runSql(const QString &sql)
+{
     QString error;
     QVERIFY2(Statement(sql).run(&error), qPrintable(error));
 }
 
-void StartupUiTest::freshDatabaseAndEnterLogsIn() {
+void StartupUiTest::freshDatabaseAndEnterLogsIn()
+{
     writeIni(QStringLiteral("[part1]\r\nsoftname=城南图书馆\r\n"));
     TMainFm *main = loginAsSuperAdministrator();
     QVERIFY(main);
@@ -146,14 +153,16 @@ void StartupUiTest::freshDatabaseAndEnterLogsIn() {
     QVERIFY(main->menuAction(QStringLiteral("马克marc数据导入"))->isVisible());
 }
 
-void StartupUiTest::refusingTheNewDatabaseEnds() {
+void StartupUiTest::refusingTheNewDatabaseEnds()
+{
     m_prompts->answer(false);
     QVERIFY(startLogin(TLoginFm::Start::Quit));
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("book.db"))));
     QVERIFY(!m_login->isVisible());
 }
 
-void StartupUiTest::wrongPasswordKeepsTheFocus() {
+void StartupUiTest::wrongPasswordKeepsTheFocus()
+{
     m_prompts->answer(true);
     TLoginFm *login = startLogin();
     QVERIFY(login);
@@ -180,7 +189,8 @@ void StartupUiTest::wrongPasswordKeepsTheFocus() {
     QVERIFY(login->mainWindow());
 }
 
-void StartupUiTest::connectionFailureOffersSettings_data() {
+void StartupUiTest::connectionFailureOffersSettings_data()
+{
     QTest::addColumn<QString>("ini");
     QTest::addColumn<QByteArray>("file");
     QTest::newRow("server without connection string") << "[part1]\r\nabc=s\r\n" << QByteArray();
@@ -189,7 +199,8 @@ void StartupUiTest::connectionFailureOffersSettings_data() {
         << QByteArray("not sqlite");
 }
 
-void StartupUiTest::connectionFailureOffersSettings() {
+void StartupUiTest::connectionFailureOffersSettings()
+{
     QFETCH(QString, ini);
     QFETCH(QByteArray, file);
     writeIni(ini);
@@ -216,7 +227,8 @@ void StartupUiTest::connectionFailureOffersSettings() {
     }
 }
 
-void StartupUiTest::emptyDatabaseIsOffered_data() {
+void StartupUiTest::emptyDatabaseIsOffered_data()
+{
     QTest::addColumn<bool>("server");
     QTest::addColumn<bool>("create");
     QTest::newRow("empty file, create") << false << true;
@@ -224,7 +236,8 @@ void StartupUiTest::emptyDatabaseIsOffered_data() {
     QTest::newRow("empty server database, create") << true << true;
 }
 
-void StartupUiTest::emptyDatabaseIsOffered() {
+void StartupUiTest::emptyDatabaseIsOffered()
+{
     QFETCH(bool, server);
     QFETCH(bool, create);
     if (server) {
@@ -261,7 +274,8 @@ void StartupUiTest::emptyDatabaseIsOffered() {
     QCOMPARE(Schema::isEmpty(SharedConnection::database()), !create);
 }
 
-void StartupUiTest::versionChecksEnd_data() {
+void StartupUiTest::versionChecksEnd_data()
+{
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("message");
     QTest::newRow("no administrator table") << "drop table 管理员"
@@ -270,7 +284,8 @@ void StartupUiTest::versionChecksEnd_data() {
                                                << "请使用对应的版本@!bbb";
 }
 
-void StartupUiTest::versionChecksEnd() {
+void StartupUiTest::versionChecksEnd()
+{
     QFETCH(QString, change);
     QFETCH(QString, message);
     QString error;
@@ -284,7 +299,8 @@ void StartupUiTest::versionChecksEnd() {
     QCOMPARE(m_prompts->texts(), QStringList{message});
 }
 
-void StartupUiTest::administratorWithoutSystemRights() {
+void StartupUiTest::administratorWithoutSystemRights()
+{
     m_prompts->answer(true);
     TLoginFm *login = startLogin();
     QVERIFY(login);
@@ -320,7 +336,8 @@ void StartupUiTest::administratorWithoutSystemRights() {
     QCOMPARE(m_prompts->texts(), QStringList({"没有权限!", "没有管理员权限!"}));
 }
 
-void StartupUiTest::commandsOpenTheirWindows() {
+void StartupUiTest::commandsOpenTheirWindows()
+{
     TMainFm *main = loginAsSuperAdministrator();
     QVERIFY(main);
     const QString settingsCommand = QStringLiteral("数 据 库 设 置");
@@ -377,7 +394,8 @@ void StartupUiTest::commandsOpenTheirWindows() {
     QCOMPARE(m_prompts->entries().size(), 1); // only the question of the new database
 }
 
-void StartupUiTest::exitAsksFirst() {
+void StartupUiTest::exitAsksFirst()
+{
     TMainFm *main = loginAsSuperAdministrator();
     QVERIFY(main);
     QSignalSpy ended(m_login.get(), &TLoginFm::mainWindowClosed);
@@ -398,7 +416,8 @@ void StartupUiTest::exitAsksFirst() {
     QCOMPARE(m_prompts->entries().size(), 3);
 }
 
-void StartupUiTest::pictureFollowsTheWindow() {
+void StartupUiTest::pictureFollowsTheWindow()
+{
     QImage image(40, 30, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     QVERIFY(image.save(m_dir->filePath(QStringLiteral("beijing.jpg"))));
@@ -413,7 +432,8 @@ void StartupUiTest::pictureFollowsTheWindow() {
     QCOMPARE(main->picture()->geometry(), QRect(0, 0, 900, expected));
 }
 
-void StartupUiTest::settingsWindowSaveRules() {
+void StartupUiTest::settingsWindowSaveRules()
+{
     loginContext().iniPath = m_ini->path();
     TSetDataFm window(*m_ini, loginContext());
     window.show();

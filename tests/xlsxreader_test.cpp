@@ -9,7 +9,8 @@
 class XlsxReaderTest : public QObject {
     Q_OBJECT
 private slots:
-    void readsTheActiveSheetWithTypes() {
+    void readsTheActiveSheetWithTypes()
+    {
         SheetData sheet;
         QString error;
         QVERIFY2(
@@ -50,7 +51,8 @@ private slots:
         QVERIFY(!sheet.cell(7, 0).isValid());
     }
 
-    void serialNumbersAsDates_data() {
+    void serialNumbersAsDates_data()
+    {
         QTest::addColumn<double>("serial");
         QTest::addColumn<bool>("date1904");
         QTest::addColumn<QDateTime>("expected");
@@ -65,14 +67,16 @@ private slots:
         QTest::newRow("negative") << -1.0 << false << QDateTime();
     }
 
-    void serialNumbersAsDates() {
+    void serialNumbersAsDates()
+    {
         QFETCH(double, serial);
         QFETCH(bool, date1904);
         QFETCH(QDateTime, expected);
         QCOMPARE(XlsxReader::dateFromSerial(serial, date1904), expected);
     }
 
-    void filesThatAreNoWorkbook_data() {
+    void filesThatAreNoWorkbook_data()
+    {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
         QTest::newRow("text") << QByteArray("编号,名称\n1,红楼梦\n")
@@ -80,7 +84,8 @@ private slots:
         QTest::newRow("missing") << QByteArray() << QStringLiteral("文件不存在");
     }
 
-    void filesThatAreNoWorkbook() {
+    void filesThatAreNoWorkbook()
+    {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
         QTemporaryDir dir;

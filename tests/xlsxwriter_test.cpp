@@ -11,7 +11,8 @@
 namespace {
 
 // The column widths the file sets, by column (1-based), read from the sheet's XML.
-QMap<int, double> columnWidths(const QString &path) {
+QMap<int, double> columnWidths(const QString &path)
+{
     QMap<int, double> widths;
     QuaZip zip(path);
     if (!zip.open(QuaZip::mdUnzip) ||
@@ -35,7 +36,8 @@ QMap<int, double> columnWidths(const QString &path) {
 class XlsxWriterTest : public QObject {
     Q_OBJECT
 private slots:
-    void valuesByColumnKind_data() {
+    void valuesByColumnKind_data()
+    {
         using Kind = XlsxWriter::Kind;
         QTest::addColumn<int>("kind");
         QTest::addColumn<QVariant>("value");
@@ -74,7 +76,8 @@ private slots:
             << int(Kind::Auto) << QVariant(QByteArray("BM\x01\x02", 4)) << empty;
     }
 
-    void valuesByColumnKind() {
+    void valuesByColumnKind()
+    {
         QFETCH(int, kind);
         QFETCH(QVariant, value);
         QFETCH(QVariant, cell);
@@ -92,7 +95,8 @@ private slots:
         QCOMPARE(actual, cell);
     }
 
-    void widthsFollowTheLongestValue() {
+    void widthsFollowTheLongestValue()
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("widths.xlsx"));
         XlsxWriter writer;
@@ -114,7 +118,8 @@ private slots:
         QVERIFY2(widths[2] > widths[3] && widths[2] < 61, qPrintable(QString::number(widths[2])));
     }
 
-    void longTextIsCutToWhatACellHolds() {
+    void longTextIsCutToWhatACellHolds()
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("long.xlsx"));
         XlsxWriter writer;

@@ -13,7 +13,8 @@
 #include <QVBoxLayout>
 
 TAdminLogFm::TAdminLogFm(QWidget *parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setObjectName(QStringLiteral("TAdminLogFm"));
     setWindowTitle(QStringLiteral("管理员日志"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -58,7 +59,8 @@ TAdminLogFm::TAdminLogFm(QWidget *parent)
     view->horizontalHeader()->setStretchLastSection(true);
 }
 
-void TAdminLogFm::deleteCurrentClicked() {
+void TAdminLogFm::deleteCurrentClicked()
+{
     if (m_grid->currentRow() < 0)
         return; // nothing to delete
     if (!Prompt::ask(this, QStringLiteral("您是否要删除")))
@@ -69,7 +71,8 @@ void TAdminLogFm::deleteCurrentClicked() {
     m_grid->refresh();
 }
 
-void TAdminLogFm::deleteAllClicked() {
+void TAdminLogFm::deleteAllClicked()
+{
     if (!Prompt::ask(this, QStringLiteral("您是否要全部删除")))
         return;
     QString error;
@@ -81,13 +84,15 @@ void TAdminLogFm::deleteAllClicked() {
     Prompt::info(this, QStringLiteral("删除完毕!"));
 }
 
-void TAdminLogFm::exportClicked() {
+void TAdminLogFm::exportClicked()
+{
     if (m_grid->fieldNames().isEmpty())
         return; // emptied by 全部删除
     ExportDatasetToExcel(this, m_grid->currentStatement());
 }
 
-void TAdminLogFm::printClicked() {
+void TAdminLogFm::printClicked()
+{
     if (m_grid->fieldNames().isEmpty())
         return; // emptied by 全部删除
     ReportModel report;

@@ -11,7 +11,8 @@
 class AdminToolBar : public QWidget {
 public:
     AdminToolBar(const QStringList &texts, QWidget *parent)
-        : QWidget(parent) {
+        : QWidget(parent)
+    {
         auto *row = new QHBoxLayout(this);
         row->setContentsMargins(0, 0, 0, 0);
         for (const QString &text : texts) {

@@ -15,7 +15,8 @@
 #include <QVBoxLayout>
 
 TAdminFm::TAdminFm(QWidget *parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setObjectName(QStringLiteral("TAdminFm"));
     setWindowTitle(QStringLiteral("系统管理员权限设置"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -71,7 +72,8 @@ TAdminFm::TAdminFm(QWidget *parent)
     setMode(Mode::Browsing);
 }
 
-void TAdminFm::reload(const QString &selectName) {
+void TAdminFm::reload(const QString &selectName)
+{
     QString error;
     m_accounts = AdminAccounts::load(&error);
     if (!error.isEmpty())
@@ -90,26 +92,30 @@ void TAdminFm::reload(const QString &selectName) {
     showCurrent();
 }
 
-const AdminAccounts::Account *TAdminFm::current() const {
+const AdminAccounts::Account *TAdminFm::current() const
+{
     const int row = m_names->currentRow();
     return row >= 0 && row < m_accounts.size() ? &m_accounts[row] : nullptr;
 }
 
-void TAdminFm::showCurrent() {
+void TAdminFm::showCurrent()
+{
     const AdminAccounts::Account *a = current();
     m_name->setText(a ? a->name : QString());
     for (int i = 0; i < m_boxes.size(); ++i)
         m_boxes[i]->setChecked(a && a->flags.value(i));
 }
 
-QVector<bool> TAdminFm::flags() const {
+QVector<bool> TAdminFm::flags() const
+{
     QVector<bool> out;
     for (QCheckBox *box : m_boxes)
         out << box->isChecked();
     return out;
 }
 
-void TAdminFm::setMode(Mode mode) {
+void TAdminFm::setMode(Mode mode)
+{
     m_mode = mode;
     const bool browsing = mode == Mode::Browsing;
     m_toolBar->button(Add)->setEnabled(browsing);
@@ -125,7 +131,8 @@ void TAdminFm::setMode(Mode mode) {
     m_names->setEnabled(browsing);
 }
 
-void TAdminFm::addClicked() {
+void TAdminFm::addClicked()
+{
     reload();
     m_name->clear();
     for (QCheckBox *box : m_boxes)
@@ -135,7 +142,8 @@ void TAdminFm::addClicked() {
     m_name->setFocus();
 }
 
-void TAdminFm::modifyClicked() {
+void TAdminFm::modifyClicked()
+{
     const AdminAccounts::Account *a = current();
     if (!a) {
         Prompt::info(this, QStringLiteral("请先在列表中选中要修改的管理员!"));
@@ -147,7 +155,8 @@ void TAdminFm::modifyClicked() {
         m_name->setFocus();
 }
 
-void TAdminFm::saveClicked() {
+void TAdminFm::saveClicked()
+{
     const AdminAccounts::Result r = m_mode == Mode::Adding
                                         ? AdminAccounts::add(m_name->text(), flags())
                                         : AdminAccounts::update(m_editing, m_name->text(), flags());
@@ -160,12 +169,14 @@ void TAdminFm::saveClicked() {
     reload(m_name->text().trimmed());
 }
 
-void TAdminFm::cancelClicked() {
+void TAdminFm::cancelClicked()
+{
     setMode(Mode::Browsing);
     showCurrent();
 }
 
-void TAdminFm::deleteClicked() {
+void TAdminFm::deleteClicked()
+{
     const AdminAccounts::Account *a = current();
     const QString refusal = AdminAccounts::deleteRefusal(a);
     if (!refusal.isEmpty()) {

@@ -8,12 +8,14 @@
 #include "SysInfoSetUt.h"
 #include "app/WindowRegistry.h"
 
-template <typename Window> static void addWindow(const char *command) {
+template <typename Window> static void addWindow(const char *command)
+{
     WindowRegistry::add(QString::fromUtf8(command),
                         [](QWidget *parent) -> QWidget * { return new Window(parent); });
 }
 
-void registerAdminWindows() {
+void registerAdminWindows()
+{
     addWindow<TBkKindFm>("图书分类设置");
     addWindow<TBk2KindFm>("二级分类设置");
     addWindow<TPubFm>("出版社名设置");

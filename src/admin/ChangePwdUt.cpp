@@ -12,7 +12,8 @@
 
 namespace {
 
-QLineEdit *passwordField(QWidget *parent) {
+QLineEdit *passwordField(QWidget *parent)
+{
     auto *edit = new QLineEdit(parent);
     edit->setEchoMode(QLineEdit::Password);
     edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
@@ -23,7 +24,8 @@ QLineEdit *passwordField(QWidget *parent) {
 } // namespace
 
 TChangePwdFm::TChangePwdFm(QWidget *parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setObjectName(QStringLiteral("TChangePwdFm"));
     setWindowTitle(QStringLiteral("修改密码"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -50,7 +52,8 @@ TChangePwdFm::TChangePwdFm(QWidget *parent)
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TChangePwdFm::saveClicked() {
+void TChangePwdFm::saveClicked()
+{
     const AdminAccounts::Result r = AdminAccounts::changePassword(
         loginContext().adminName, m_old->text(), m_new->text(), m_confirm->text());
     if (!r.ok) {

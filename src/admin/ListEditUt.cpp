@@ -18,7 +18,8 @@
 
 namespace {
 
-QString fieldText(const ListField &f, const QVariant &v) {
+QString fieldText(const ListField &f, const QVariant &v)
+{
     if (v.isNull())
         return QString();
     switch (f.kind) {
@@ -36,7 +37,8 @@ QString fieldText(const ListField &f, const QVariant &v) {
 
 TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
     : QDialog(parent)
-    , m_list(spec) {
+    , m_list(spec)
+{
     setObjectName(spec.className);
     setWindowTitle(ListSpecs::caption(spec));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -105,13 +107,15 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
     setMode(Mode::Browsing);
 }
 
-void TListEditFm::showEvent(QShowEvent *event) {
+void TListEditFm::showEvent(QShowEvent *event)
+{
     // The a1..a3 lists are named by the settings of this login.
     setWindowTitle(ListSpecs::caption(m_list.spec()));
     QDialog::showEvent(event);
 }
 
-void TListEditFm::reload(const QString &selectRowKey) {
+void TListEditFm::reload(const QString &selectRowKey)
+{
     QString error;
     // A refresh keeps the current line where its row still exists.
     const bool read = m_grid->fieldNames().isEmpty()
@@ -133,14 +137,16 @@ void TListEditFm::reload(const QString &selectRowKey) {
     showCurrentRow();
 }
 
-void TListEditFm::showCurrentRow() {
+void TListEditFm::showCurrentRow()
+{
     const QSqlRecord record = m_grid->currentRecord();
     const QVector<ListField> &fields = m_list.spec().fields;
     for (int i = 0; i < fields.size(); ++i)
         m_fields[i]->setText(fieldText(fields[i], record.value(fields[i].column)));
 }
 
-void TListEditFm::setMode(Mode mode) {
+void TListEditFm::setMode(Mode mode)
+{
     m_mode = mode;
     const bool browsing = mode == Mode::Browsing;
     m_toolBar->button(Add)->setEnabled(browsing);
@@ -156,14 +162,16 @@ void TListEditFm::setMode(Mode mode) {
     m_grid->setEnabled(browsing);
 }
 
-QStringList TListEditFm::fieldTexts() const {
+QStringList TListEditFm::fieldTexts() const
+{
     QStringList out;
     for (QLineEdit *e : m_fields)
         out << e->text();
     return out;
 }
 
-void TListEditFm::addClicked() {
+void TListEditFm::addClicked()
+{
     reload(); // rows that other windows added meanwhile
     // The new row has no line in the grid until it is saved: no line is current meanwhile.
     m_rowBeforeAdd = m_grid->currentRow();
@@ -174,7 +182,8 @@ void TListEditFm::addClicked() {
     m_fields.first()->setFocus();
 }
 
-void TListEditFm::modifyClicked() {
+void TListEditFm::modifyClicked()
+{
     m_editing = m_grid->currentRecord();
     if (m_grid->currentRow() < 0 || m_editing.isEmpty()) {
         Prompt::info(this, QStringLiteral("请先在列表中选中要修改的一行!"));
@@ -189,7 +198,8 @@ void TListEditFm::modifyClicked() {
     }
 }
 
-void TListEditFm::saveClicked() {
+void TListEditFm::saveClicked()
+{
     const ListTable::Result r = m_mode == Mode::Adding ? m_list.insert(fieldTexts())
                                                        : m_list.update(m_editing, fieldTexts());
     if (!r.ok) {
@@ -204,7 +214,8 @@ void TListEditFm::saveClicked() {
     reload(r.rowKey);
 }
 
-void TListEditFm::cancelClicked() {
+void TListEditFm::cancelClicked()
+{
     const bool wasAdding = m_mode == Mode::Adding;
     setMode(Mode::Browsing);
     if (wasAdding)
@@ -212,7 +223,8 @@ void TListEditFm::cancelClicked() {
     showCurrentRow();
 }
 
-void TListEditFm::deleteClicked() {
+void TListEditFm::deleteClicked()
+{
     const QSqlRecord current = m_grid->currentRecord();
     const bool hasRow = m_grid->currentRow() >= 0 && !current.isEmpty();
     const QString refusal = m_list.deleteRefusal(hasRow ? &current : nullptr);
@@ -229,37 +241,49 @@ void TListEditFm::deleteClicked() {
 }
 
 TBkKindFm::TBkKindFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TBkKindFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TBkKindFm")), parent)
+{}
 
 TBk2KindFm::TBk2KindFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TBk2KindFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TBk2KindFm")), parent)
+{}
 
 TPubFm::TPubFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPubFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPubFm")), parent)
+{}
 
 TDepartMentFm::TDepartMentFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TDepartMentFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TDepartMentFm")), parent)
+{}
 
 TPlaceFm::TPlaceFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPlaceFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPlaceFm")), parent)
+{}
 
 TPaperFm::TPaperFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPaperFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TPaperFm")), parent)
+{}
 
 TMoneyKindFm::TMoneyKindFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TMoneyKindFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TMoneyKindFm")), parent)
+{}
 
 Ta1Fm::Ta1Fm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta1Fm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta1Fm")), parent)
+{}
 
 Ta2Fm::Ta2Fm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta2Fm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta2Fm")), parent)
+{}
 
 Ta3Fm::Ta3Fm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta3Fm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("Ta3Fm")), parent)
+{}
 
 TRdKindFm::TRdKindFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TRdKindFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TRdKindFm")), parent)
+{}
 
 TRentLevelFm::TRentLevelFm(QWidget *parent)
-    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TRentLevelFm")), parent) {}
+    : TListEditFm(*ListSpecs::byClass(QStringLiteral("TRentLevelFm")), parent)
+{}

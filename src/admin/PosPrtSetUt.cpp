@@ -15,7 +15,8 @@
 #include <QVBoxLayout>
 
 TPosPrtSetFm::TPosPrtSetFm(QWidget *parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setObjectName(QStringLiteral("TPosPrtSetFm"));
     setWindowTitle(QStringLiteral("Pos打印机设置"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -59,7 +60,8 @@ TPosPrtSetFm::TPosPrtSetFm(QWidget *parent)
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TPosPrtSetFm::applyClicked() {
+void TPosPrtSetFm::applyClicked()
+{
     IniFile ini(loginContext().iniPath);
     if (!ReceiptSettings::apply(ini, m_port->currentText(), m_printAfter->isChecked())) {
         Prompt::error(this, QStringLiteral("无法写入配置文件 ") + ini.path());
@@ -69,7 +71,8 @@ void TPosPrtSetFm::applyClicked() {
     accept();
 }
 
-void TPosPrtSetFm::testClicked() {
+void TPosPrtSetFm::testClicked()
+{
     // The port as typed, whether applied or not.
     if (!Receipt::printTest(m_port->currentText(), loginContext().softName,
                             loginContext().adminName, m_clock(), m_text->text()))

@@ -21,7 +21,8 @@ namespace {
 
 const QString kDeposit = QStringLiteral("启用押金功能");
 
-QButtonGroup *choiceGroup(QGroupBox *box, const QStringList &captions) {
+QButtonGroup *choiceGroup(QGroupBox *box, const QStringList &captions)
+{
     auto *group = new QButtonGroup(box);
     auto *row = new QHBoxLayout(box);
     for (int i = 0; i < captions.size(); ++i) {
@@ -36,7 +37,8 @@ QButtonGroup *choiceGroup(QGroupBox *box, const QStringList &captions) {
 } // namespace
 
 TSysInfoSetFm::TSysInfoSetFm(QWidget *parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setObjectName(QStringLiteral("TSysInfoSetFm"));
     setWindowTitle(QStringLiteral("系统设置"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -122,7 +124,8 @@ TSysInfoSetFm::TSysInfoSetFm(QWidget *parent)
     showSettings();
 }
 
-void TSysInfoSetFm::showSettings() {
+void TSysInfoSetFm::showSettings()
+{
     const SystemSettingsForm &f = m_settings.form();
     for (auto it = m_lines.cbegin(); it != m_lines.cend(); ++it)
         it.value()->setText(f.texts.value(it.key()));
@@ -135,7 +138,8 @@ void TSysInfoSetFm::showSettings() {
     m_borrowFocus->button(f.borrowFocus)->setChecked(true);
 }
 
-SystemSettingsForm TSysInfoSetFm::form() const {
+SystemSettingsForm TSysInfoSetFm::form() const
+{
     SystemSettingsForm f;
     for (auto it = m_lines.cbegin(); it != m_lines.cend(); ++it)
         f.texts[it.key()] = it.value()->text();
@@ -149,7 +153,8 @@ SystemSettingsForm TSysInfoSetFm::form() const {
     return f;
 }
 
-void TSysInfoSetFm::saveClicked() {
+void TSysInfoSetFm::saveClicked()
+{
     IniFile ini(loginContext().iniPath);
     const SystemSettings::Result r = m_settings.save(form(), ini);
     if (!r.ok) {

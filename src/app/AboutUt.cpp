@@ -8,7 +8,8 @@
 #include <QVBoxLayout>
 
 TAboutFm::TAboutFm(const LoginContext &context, QWidget *parent)
-    : QDialog(parent) {
+    : QDialog(parent)
+{
     setWindowTitle(QStringLiteral("关于"));
     auto *layout = new QVBoxLayout(this);
     auto *title = new QLabel(context.softName, this);

@@ -7,7 +7,8 @@
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
 
-void registerAppWindows() {
+void registerAppWindows()
+{
     static bool done = false;
     if (done)
         return;

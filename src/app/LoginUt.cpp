@@ -22,7 +22,8 @@
 TLoginFm::TLoginFm(IniFile &ini, LoginContext &context, QWidget *parent)
     : QDialog(parent)
     , m_ini(ini)
-    , m_context(context) {
+    , m_context(context)
+{
     setWindowTitle(QStringLiteral("登录"));
     createLayout();
     connect(okButton, &QPushButton::clicked, this, &TLoginFm::okButtonClick);
@@ -31,19 +32,23 @@ TLoginFm::TLoginFm(IniFile &ini, LoginContext &context, QWidget *parent)
 
 // The main window has no parent, so that the desktop treats it as the program's own window;
 // it lives as long as the login window.
-TLoginFm::~TLoginFm() {
+TLoginFm::~TLoginFm()
+{
     delete m_main;
 }
 
-TMainFm *TLoginFm::mainWindow() const {
+TMainFm *TLoginFm::mainWindow() const
+{
     return m_main;
 }
 
-TSetDataFm *TLoginFm::settingsWindow() const {
+TSetDataFm *TLoginFm::settingsWindow() const
+{
     return m_settings;
 }
 
-void TLoginFm::createLayout() {
+void TLoginFm::createLayout()
+{
     heading = new QLabel(this);
     heading->setAlignment(Qt::AlignCenter);
     QFont big = heading->font();
@@ -85,7 +90,8 @@ void TLoginFm::createLayout() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-TLoginFm::Start TLoginFm::start() {
+TLoginFm::Start TLoginFm::start()
+{
     if (!prepareDatabaseFile())
         return Start::Quit;
     heading->setText(m_context.softName);
@@ -96,7 +102,8 @@ TLoginFm::Start TLoginFm::start() {
     return loadAdministrators();
 }
 
-bool TLoginFm::prepareDatabaseFile() {
+bool TLoginFm::prepareDatabaseFile()
+{
     const QString missing = Startup::missingDatabaseFile(m_context);
     if (missing.isEmpty())
         return true;
@@ -110,7 +117,8 @@ bool TLoginFm::prepareDatabaseFile() {
     return true;
 }
 
-TLoginFm::Start TLoginFm::connectDatabase() {
+TLoginFm::Start TLoginFm::connectDatabase()
+{
     QString error;
     switch (Startup::open(m_context, &error)) {
     case Startup::Connection::Open:
@@ -133,7 +141,8 @@ TLoginFm::Start TLoginFm::connectDatabase() {
     return Start::NotConnected;
 }
 
-void TLoginFm::showSettingsWindow() {
+void TLoginFm::showSettingsWindow()
+{
     if (!m_settings) {
         m_settings = new TSetDataFm(m_ini, m_context, this);
         m_settings->setAttribute(Qt::WA_DeleteOnClose);
@@ -142,7 +151,8 @@ void TLoginFm::showSettingsWindow() {
     m_settings->show();
 }
 
-TLoginFm::Start TLoginFm::loadAdministrators() {
+TLoginFm::Start TLoginFm::loadAdministrators()
+{
     LoginService service(m_context);
     const LoginService::DatabaseCheck check = service.checkDatabase();
     if (check != LoginService::DatabaseCheck::Ok) {
@@ -161,7 +171,8 @@ TLoginFm::Start TLoginFm::loadAdministrators() {
     return Start::Ready;
 }
 
-void TLoginFm::okButtonClick() {
+void TLoginFm::okButtonClick()
+{
     if (!SharedConnection::isOpen())
         return;
     LoginService service(m_context);

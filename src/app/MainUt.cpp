@@ -24,7 +24,8 @@
 
 TMainFm::TMainFm(const LoginContext &context, QWidget *parent)
     : QMainWindow(parent)
-    , m_context(context) {
+    , m_context(context)
+{
     registerAppWindows();
     setWindowTitle(context.softName);
     createMenus();
@@ -34,7 +35,8 @@ TMainFm::TMainFm(const LoginContext &context, QWidget *parent)
     applyPermissions();
 }
 
-void TMainFm::createMenus() {
+void TMainFm::createMenus()
+{
     for (const MainCommands::Menu &m : MainCommands::menus(m_context)) {
         QMenu *menu = menuBar()->addMenu(m.title);
         m_menus.insert(m.title, menu);
@@ -54,7 +56,8 @@ void TMainFm::createMenus() {
     }
 }
 
-void TMainFm::createToolBar() {
+void TMainFm::createToolBar()
+{
     m_toolBar = addToolBar(QStringLiteral("工具栏"));
     m_toolBar->setMovable(false);
     m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -70,7 +73,8 @@ void TMainFm::createToolBar() {
     m_toolBar->addWidget(m_databaseLabel);
 }
 
-void TMainFm::createStatusBar() {
+void TMainFm::createStatusBar()
+{
     const QString texts[] = {m_context.softName, m_context.telephone,
                              MainCommands::statusBarCompany(m_context)};
     for (const QString &text : texts) {
@@ -81,7 +85,8 @@ void TMainFm::createStatusBar() {
     }
 }
 
-void TMainFm::createPicture() {
+void TMainFm::createPicture()
+{
     auto *area = new QWidget(this);
     m_picture = new QLabel(area);
     m_picture->setScaledContents(true);
@@ -96,17 +101,20 @@ void TMainFm::createPicture() {
     setCentralWidget(area);
 }
 
-void TMainFm::placePicture() {
+void TMainFm::placePicture()
+{
     const int height = this->height() - m_toolBar->height() - statusBar()->height() - 55;
     m_picture->setGeometry(0, 0, width(), qMax(0, height));
 }
 
-void TMainFm::resizeEvent(QResizeEvent *event) {
+void TMainFm::resizeEvent(QResizeEvent *event)
+{
     QMainWindow::resizeEvent(event);
     placePicture();
 }
 
-void TMainFm::applyPermissions() {
+void TMainFm::applyPermissions()
+{
     for (const QString &title : MainCommands::disabledMenus(m_context)) {
         if (QMenu *menu = m_menus.value(title))
             menu->menuAction()->setEnabled(false);
@@ -118,7 +126,8 @@ void TMainFm::applyPermissions() {
         m_toolActions.value(b.caption)->setEnabled(!disabled.contains(b.command));
 }
 
-void TMainFm::runCommand(const QString &command) {
+void TMainFm::runCommand(const QString &command)
+{
     if (MainCommands::disabledCommands(m_context).contains(command))
         return;
     const QString refusal = MainCommands::refusal(m_context, command);
@@ -140,11 +149,13 @@ void TMainFm::runCommand(const QString &command) {
         showWindow(command);
 }
 
-QWidget *TMainFm::openWindow(const QString &command) const {
+QWidget *TMainFm::openWindow(const QString &command) const
+{
     return m_windows.value(command);
 }
 
-QWidget *TMainFm::showWindow(const QString &command) {
+QWidget *TMainFm::showWindow(const QString &command)
+{
     if (QWidget *open = m_windows.value(command)) {
         open->showNormal();
         open->raise();
@@ -166,26 +177,30 @@ QWidget *TMainFm::showWindow(const QString &command) {
     return window;
 }
 
-void TMainFm::startProgram(const QStringList &candidates) {
+void TMainFm::startProgram(const QStringList &candidates)
+{
     const QString program = DesktopPrograms::firstInstalled(candidates);
     if (!program.isEmpty())
         QProcess::startDetached(program, {});
 }
 
-void TMainFm::showPrinterDialog() {
+void TMainFm::showPrinterDialog()
+{
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
     dialog.exec();
 }
 
-void TMainFm::showHelp() {
+void TMainFm::showHelp()
+{
     const QString file =
         DesktopPrograms::helpFile(QCoreApplication::applicationDirPath(), QDir::currentPath());
     if (!file.isEmpty())
         QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
-void TMainFm::closeEvent(QCloseEvent *event) {
+void TMainFm::closeEvent(QCloseEvent *event)
+{
     // Once confirmed, the ending of the application closes the window without a second
     // question.
     if (m_exitConfirmed) {

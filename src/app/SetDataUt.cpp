@@ -17,7 +17,8 @@
 TSetDataFm::TSetDataFm(IniFile &ini, const LoginContext &context, QWidget *parent)
     : QDialog(parent)
     , m_ini(std::make_unique<IniFile>(ini.path()))
-    , m_settings(*m_ini, context) {
+    , m_settings(*m_ini, context)
+{
     setWindowTitle(QStringLiteral("数据库设置"));
     createLayout();
     fileEdit->setText(m_settings.file);
@@ -42,7 +43,8 @@ TSetDataFm::TSetDataFm(IniFile &ini, const LoginContext &context, QWidget *paren
 
 TSetDataFm::~TSetDataFm() = default;
 
-void TSetDataFm::createLayout() {
+void TSetDataFm::createLayout()
+{
     auto *choiceGroup = new QGroupBox(QStringLiteral("请选择"), this);
     embeddedChoice = new QRadioButton(QStringLiteral("本地数据库文件 (可以直接保存)"), choiceGroup);
     serverChoice =
@@ -95,7 +97,8 @@ void TSetDataFm::createLayout() {
     setMinimumWidth(480);
 }
 
-void TSetDataFm::showChoice() {
+void TSetDataFm::showChoice()
+{
     const bool server = m_settings.choice() == DatabaseSettings::Choice::Server;
     embeddedChoice->setChecked(!server);
     serverChoice->setChecked(server);
@@ -107,17 +110,20 @@ void TSetDataFm::showChoice() {
     adjustSize();
 }
 
-void TSetDataFm::choiceClick(DatabaseSettings::Choice choice) {
+void TSetDataFm::choiceClick(DatabaseSettings::Choice choice)
+{
     m_settings.choose(choice);
     showChoice();
 }
 
-void TSetDataFm::serverFieldChange() {
+void TSetDataFm::serverFieldChange()
+{
     m_settings.serverFieldsChanged();
     saveButton->setEnabled(m_settings.saveEnabled());
 }
 
-void TSetDataFm::takeFields() {
+void TSetDataFm::takeFields()
+{
     m_settings.file = fileEdit->text();
     m_settings.server = serverBox->currentText();
     m_settings.database = databaseEdit->text();
@@ -125,7 +131,8 @@ void TSetDataFm::takeFields() {
     m_settings.password = passwordEdit->text();
 }
 
-void TSetDataFm::browseButtonClick() {
+void TSetDataFm::browseButtonClick()
+{
     // An existing file is opened as it is; a new name becomes a new library database.
     const QString path =
         QFileDialog::getSaveFileName(this, QStringLiteral("选择或新建数据库文件"), fileEdit->text(),
@@ -135,7 +142,8 @@ void TSetDataFm::browseButtonClick() {
         fileEdit->setText(path);
 }
 
-void TSetDataFm::testButtonClick() {
+void TSetDataFm::testButtonClick()
+{
     takeFields();
     Prompt::info(this, m_settings.shownConnectionString());
     QString error;
@@ -150,7 +158,8 @@ void TSetDataFm::testButtonClick() {
     saveButton->setEnabled(m_settings.saveEnabled());
 }
 
-void TSetDataFm::saveButtonClick() {
+void TSetDataFm::saveButtonClick()
+{
     takeFields();
     QString error;
     if (!m_settings.save(&error)) {
@@ -161,7 +170,8 @@ void TSetDataFm::saveButtonClick() {
     close();
 }
 
-void TSetDataFm::exitButtonClick() {
+void TSetDataFm::exitButtonClick()
+{
     Prompt::info(this, DatabaseSettings::restartMessage());
     close();
 }

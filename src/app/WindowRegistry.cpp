@@ -6,7 +6,8 @@
 
 namespace {
 
-QHash<QString, WindowRegistry::Factory> &factories() {
+QHash<QString, WindowRegistry::Factory> &factories()
+{
     static QHash<QString, WindowRegistry::Factory> all;
     return all;
 }
@@ -15,15 +16,18 @@ QHash<QString, WindowRegistry::Factory> &factories() {
 
 namespace WindowRegistry {
 
-void add(const QString &command, Factory factory) {
+void add(const QString &command, Factory factory)
+{
     factories().insert(command, std::move(factory));
 }
 
-Factory find(const QString &command) {
+Factory find(const QString &command)
+{
     return factories().value(command);
 }
 
-void registerAll() {
+void registerAll()
+{
     static bool done = false;
     if (done)
         return;

@@ -16,7 +16,8 @@
 namespace {
 
 // Creating a database needs no screen: the command works on a machine without a display.
-bool wantsCreateOnly(int argc, char *argv[]) {
+bool wantsCreateOnly(int argc, char *argv[])
+{
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--create-database") == 0 ||
             qstrncmp(argv[i], "--create-database=", 18) == 0)
@@ -33,7 +34,8 @@ struct Options {
                               QStringLiteral("PATH")};
     QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("在新数据库中放入示例数据")};
 
-    void addTo(QCommandLineParser &parser) const {
+    void addTo(QCommandLineParser &parser) const
+    {
         parser.addHelpOption();
         parser.addOption(config);
         parser.addOption(create);
@@ -41,7 +43,8 @@ struct Options {
     }
 };
 
-int createDatabase(const QString &path, bool demo) {
+int createDatabase(const QString &path, bool demo)
+{
     QString error;
     if (!DatabaseSetup::createEmbedded(path, &error) ||
         (demo && !DatabaseSetup::fillEmbeddedDemo(path, &error))) {
@@ -53,7 +56,8 @@ int createDatabase(const QString &path, bool demo) {
 
 // The login window leads through the start-up; once it is done the program runs until the
 // login window or the main window is closed.
-int runProgram(QApplication &app, const QString &configOption) {
+int runProgram(QApplication &app, const QString &configOption)
+{
     // Qt's own buttons and dialogs ("是", "否", the file dialog) in Chinese, when the
     // translations are installed.
     QTranslator qtTexts;
@@ -75,7 +79,8 @@ int runProgram(QApplication &app, const QString &configOption) {
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     std::unique_ptr<QCoreApplication> app(wantsCreateOnly(argc, argv)
                                               ? new QCoreApplication(argc, argv)
                                               : new QApplication(argc, argv));

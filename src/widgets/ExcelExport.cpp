@@ -19,11 +19,13 @@ namespace ExcelExport {
 
 namespace {
 
-bool openWithDesktop(const QString &path) {
+bool openWithDesktop(const QString &path)
+{
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-Opener &currentOpener() {
+Opener &currentOpener()
+{
     static Opener opener = openWithDesktop;
     return opener;
 }
@@ -32,7 +34,8 @@ class WaitCursor {
 public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { restore(); }
-    void restore() {
+    void restore()
+    {
         if (m_active)
             QApplication::restoreOverrideCursor();
         m_active = false;
@@ -43,7 +46,8 @@ private:
 };
 
 // A new, unique file in the temporary folder; empty when none can be made.
-QString newExportFile() {
+QString newExportFile()
+{
     QTemporaryFile file(QDir::temp().filePath(QStringLiteral("tsgl-导出-XXXXXX.xlsx")));
     file.setAutoRemove(false);
     if (!file.open())
@@ -54,7 +58,8 @@ QString newExportFile() {
 }
 
 // Gives the finished file to the spreadsheet program, or asks where to keep it.
-void handOver(QWidget *parent, const QString &path) {
+void handOver(QWidget *parent, const QString &path)
+{
     if (currentOpener()(path))
         return;
     const QString suggested =
@@ -86,7 +91,8 @@ void handOver(QWidget *parent, const QString &path) {
     QFile::remove(path);
 }
 
-void exportQuery(QWidget *parent, QSqlQuery &query, int firstField, int lastField) {
+void exportQuery(QWidget *parent, QSqlQuery &query, int firstField, int lastField)
+{
     WaitCursor wait;
     const QString path = newExportFile();
     if (path.isEmpty()) {
@@ -112,7 +118,8 @@ void exportQuery(QWidget *parent, QSqlQuery &query, int firstField, int lastFiel
 
 } // namespace
 
-Opener setOpener(Opener opener) {
+Opener setOpener(Opener opener)
+{
     Opener previous = currentOpener();
     currentOpener() = opener ? std::move(opener) : Opener(openWithDesktop);
     return previous;
@@ -120,7 +127,8 @@ Opener setOpener(Opener opener) {
 
 } // namespace ExcelExport
 
-void ExportDatasetToExcel(QWidget *parent, QSqlQuery &query, int firstField, int lastField) {
+void ExportDatasetToExcel(QWidget *parent, QSqlQuery &query, int firstField, int lastField)
+{
     if (!query.isActive()) {
         Prompt::error(parent, Statement::lastError(query));
         return;
@@ -129,7 +137,8 @@ void ExportDatasetToExcel(QWidget *parent, QSqlQuery &query, int firstField, int
 }
 
 void ExportDatasetToExcel(QWidget *parent, const Statement &statement, int firstField,
-                          int lastField) {
+                          int lastField)
+{
     QSqlQuery query;
     {
         ExcelExport::WaitCursor wait;
@@ -138,7 +147,8 @@ void ExportDatasetToExcel(QWidget *parent, const Statement &statement, int first
     ExportDatasetToExcel(parent, query, firstField, lastField);
 }
 
-void ExportListViewToExcel(QWidget *parent, QTreeWidget *list) {
+void ExportListViewToExcel(QWidget *parent, QTreeWidget *list)
+{
     if (!list || list->topLevelItemCount() == 0)
         return;
     ExcelExport::WaitCursor wait;

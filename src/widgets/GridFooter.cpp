@@ -7,7 +7,8 @@
 
 GridFooter::GridFooter(QTableView *view, QWidget *parent)
     : QWidget(parent)
-    , m_view(view) {
+    , m_view(view)
+{
     QHeaderView *header = view->horizontalHeader();
     const auto repaint = [this] { update(); };
     connect(header, &QHeaderView::sectionResized, this, repaint);
@@ -17,16 +18,19 @@ GridFooter::GridFooter(QTableView *view, QWidget *parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
-void GridFooter::setTexts(const QStringList &texts) {
+void GridFooter::setTexts(const QStringList &texts)
+{
     m_texts = texts;
     update();
 }
 
-QSize GridFooter::sizeHint() const {
+QSize GridFooter::sizeHint() const
+{
     return QSize(100, fontMetrics().height() + 8);
 }
 
-void GridFooter::paintEvent(QPaintEvent *) {
+void GridFooter::paintEvent(QPaintEvent *)
+{
     QPainter p(this);
     p.fillRect(rect(), palette().window());
     p.setPen(palette().mid().color());

@@ -4,18 +4,21 @@
 
 GridView::GridView(QWidget *parent)
     : QTableView(parent)
-    , m_footer(new GridFooter(this, this)) {
+    , m_footer(new GridFooter(this, this))
+{
     m_footer->hide();
 }
 
-void GridView::setFooterVisible(bool visible) {
+void GridView::setFooterVisible(bool visible)
+{
     if (m_footer->isVisibleTo(this) == visible)
         return;
     m_footer->setVisible(visible);
     updateGeometries();
 }
 
-void GridView::updateGeometries() {
+void GridView::updateGeometries()
+{
     QTableView::updateGeometries();
     const int band = m_footer->isVisibleTo(this) ? m_footer->sizeHint().height() : 0;
     if (viewportMargins().bottom() != band)

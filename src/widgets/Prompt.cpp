@@ -14,7 +14,8 @@ namespace {
 class DialogHandler : public Prompt::Handler {
 public:
     void message(QWidget *parent, Prompt::Kind kind, const QString &caption,
-                 const QString &text) override {
+                 const QString &text) override
+    {
         switch (kind) {
         case Prompt::Kind::Warning:
             QMessageBox::warning(parent, caption, text);
@@ -28,13 +29,15 @@ public:
         }
     }
 
-    bool question(QWidget *parent, const QString &caption, const QString &text) override {
+    bool question(QWidget *parent, const QString &caption, const QString &text) override
+    {
         return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::No) == QMessageBox::Yes;
     }
 
     std::optional<QString> password(QWidget *parent, const QString &caption, const QString &prompt,
-                                    const QString &initialText, QChar mask) override {
+                                    const QString &initialText, QChar mask) override
+    {
         QDialog dialog(parent);
         dialog.setWindowTitle(caption);
         auto *layout = new QVBoxLayout(&dialog);
@@ -61,7 +64,8 @@ public:
     }
 
     QString saveFileName(QWidget *parent, const QString &caption, const QString &suggestedPath,
-                         const QString &filter) override {
+                         const QString &filter) override
+    {
         return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
     }
 };
@@ -73,41 +77,49 @@ Prompt::Handler *g_handler = nullptr;
 
 namespace Prompt {
 
-Handler *setHandler(Handler *h) {
+Handler *setHandler(Handler *h)
+{
     Handler *previous = g_handler;
     g_handler = h;
     return previous;
 }
 
-Handler *handler() {
+Handler *handler()
+{
     return g_handler ? g_handler : &g_dialogs;
 }
 
-void info(QWidget *parent, const QString &text, const QString &caption) {
+void info(QWidget *parent, const QString &text, const QString &caption)
+{
     handler()->message(parent, Kind::Information, caption, text);
 }
 
-void warning(QWidget *parent, const QString &text, const QString &caption) {
+void warning(QWidget *parent, const QString &text, const QString &caption)
+{
     handler()->message(parent, Kind::Warning, caption, text);
 }
 
-void error(QWidget *parent, const QString &text, const QString &caption) {
+void error(QWidget *parent, const QString &text, const QString &caption)
+{
     handler()->message(parent, Kind::Error, caption, text);
 }
 
-bool ask(QWidget *parent, const QString &text, const QString &caption) {
+bool ask(QWidget *parent, const QString &text, const QString &caption)
+{
     return handler()->question(parent, caption, text);
 }
 
 QString saveFileName(QWidget *parent, const QString &caption, const QString &suggestedPath,
-                     const QString &filter) {
+                     const QString &filter)
+{
     return handler()->saveFileName(parent, caption, suggestedPath, filter);
 }
 
 } // namespace Prompt
 
 PasswordPromptResult PasswordPrompt(QWidget *parent, const QString &caption, const QString &prompt,
-                                    const QString &initialText, QChar maskCharacter) {
+                                    const QString &initialText, QChar maskCharacter)
+{
     const std::optional<QString> text =
         Prompt::handler()->password(parent, caption, prompt, initialText, maskCharacter);
     if (!text)

@@ -13,7 +13,8 @@ namespace {
 
 ReportPreview::Sink *g_sink = nullptr;
 
-void preparePrinter(QPrinter *printer, const ReportModel &model) {
+void preparePrinter(QPrinter *printer, const ReportModel &model)
+{
     printer->setFullPage(true);
     printer->setPageLayout(ReportPainter::pageLayout(model));
     printer->setDocName(model.title);
@@ -23,7 +24,8 @@ void preparePrinter(QPrinter *printer, const ReportModel &model) {
 
 ReportPreviewDialog::ReportPreviewDialog(const ReportModel &model, QWidget *parent)
     : QPrintPreviewDialog(parent)
-    , m_model(model) {
+    , m_model(model)
+{
     setWindowTitle(model.title.isEmpty() ? QStringLiteral("打印预览")
                                          : QStringLiteral("打印预览 - ") + model.title);
     // The preview's own printer starts at screen resolution; print finer than that.
@@ -44,11 +46,13 @@ ReportPreviewDialog::ReportPreviewDialog(const ReportModel &model, QWidget *pare
 
 ReportPreviewDialog::~ReportPreviewDialog() = default;
 
-bool ReportPreviewDialog::exportPdf(const QString &path, QString *error) {
+bool ReportPreviewDialog::exportPdf(const QString &path, QString *error)
+{
     return ReportPainter::writePdf(m_model, path, error);
 }
 
-void ReportPreviewDialog::exportPdfAsked() {
+void ReportPreviewDialog::exportPdfAsked()
+{
     const QString name =
         (m_model.title.isEmpty() ? QStringLiteral("报表") : m_model.title) + QStringLiteral(".pdf");
     const QString path =
@@ -61,7 +65,8 @@ void ReportPreviewDialog::exportPdfAsked() {
         Prompt::error(this, error);
 }
 
-void ReportPreview::show(QWidget *parent, const ReportModel &model) {
+void ReportPreview::show(QWidget *parent, const ReportModel &model)
+{
     if (g_sink) {
         g_sink->preview(parent, model);
         return;
@@ -74,17 +79,20 @@ void ReportPreview::show(QWidget *parent, const ReportModel &model) {
     preview.exec();
 }
 
-void ReportPreview::show(QWidget *parent, const QVector<ReportModel> &models) {
+void ReportPreview::show(QWidget *parent, const QVector<ReportModel> &models)
+{
     for (const ReportModel &m : models)
         show(parent, m);
 }
 
-bool ReportPreview::print(const ReportModel &model, QPrinter *printer, QString *error) {
+bool ReportPreview::print(const ReportModel &model, QPrinter *printer, QString *error)
+{
     preparePrinter(printer, model);
     return ReportPainter::render(model, printer, error);
 }
 
-ReportPreview::Sink *ReportPreview::setSink(Sink *sink) {
+ReportPreview::Sink *ReportPreview::setSink(Sink *sink)
+{
     Sink *previous = g_sink;
     g_sink = sink;
     return previous;

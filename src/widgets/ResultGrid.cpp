@@ -18,7 +18,8 @@ class ResultGrid::Private : public QObject {
 public:
     explicit Private(ResultGrid *q)
         : QObject(q)
-        , q(q) {}
+        , q(q)
+    {}
 
     ResultGrid *q;
     GridView *view = nullptr;
@@ -47,7 +48,8 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-QStringList ResultGrid::Private::sumFields() const {
+QStringList ResultGrid::Private::sumFields() const
+{
     QStringList fields;
     for (const Column &c : columns) {
         if (c.footer == Footer::Sum || c.footer == Footer::SumWhole)
@@ -56,7 +58,8 @@ QStringList ResultGrid::Private::sumFields() const {
     return fields;
 }
 
-int ResultGrid::Private::fieldIndex(const QString &field) const {
+int ResultGrid::Private::fieldIndex(const QString &field) const
+{
     const QSqlRecord &layout = rows.layout();
     for (int i = 0; i < layout.count(); ++i) {
         if (layout.fieldName(i) == field)
@@ -69,7 +72,8 @@ int ResultGrid::Private::fieldIndex(const QString &field) const {
     return -1;
 }
 
-QVector<ResultGridModel::Column> ResultGrid::Private::modelColumns() const {
+QVector<ResultGridModel::Column> ResultGrid::Private::modelColumns() const
+{
     QVector<ResultGridModel::Column> out;
     QVector<bool> listed(rows.layout().count(), false);
     if (columnsSet) {
@@ -95,7 +99,8 @@ QVector<ResultGridModel::Column> ResultGrid::Private::modelColumns() const {
     return out;
 }
 
-void ResultGrid::Private::showRows(int currentRow) {
+void ResultGrid::Private::showRows(int currentRow)
+{
     const QVector<ResultGridModel::Column> cols =
         rows.isOpen() ? modelColumns() : QVector<ResultGridModel::Column>();
     model->reset(rows.isOpen() ? &rows : nullptr, cols);
@@ -118,7 +123,8 @@ void ResultGrid::Private::showRows(int currentRow) {
 
 // Widths from the titles and the rows already loaded (the first page), so that a large
 // result costs nothing more; the user's own widths are kept until the next statement.
-void ResultGrid::Private::fitColumnWidths() {
+void ResultGrid::Private::fitColumnWidths()
+{
     const QFontMetrics fm(view->font());
     const QFontMetrics titleFm(view->horizontalHeader()->font());
     const int rowsToMeasure = qMin(model->rowCount(), GridRows::kPageSize);
@@ -136,7 +142,8 @@ void ResultGrid::Private::fitColumnWidths() {
     }
 }
 
-void ResultGrid::Private::updateFooter() {
+void ResultGrid::Private::updateFooter()
+{
     const QVector<ResultGridModel::Column> &cols = model->columns();
     QStringList texts;
     bool any = false;
@@ -148,7 +155,8 @@ void ResultGrid::Private::updateFooter() {
     view->setFooterVisible(any || (!rows.isOpen() && !sumFields().isEmpty()));
 }
 
-void ResultGrid::Private::updateFilterTitles() {
+void ResultGrid::Private::updateFilterTitles()
+{
     const QVector<ResultGridModel::Column> &cols = model->columns();
     for (int i = 0; i < cols.size(); ++i) {
         const GridQuery::Filter *f = query.filterOf(cols[i].spec.field);
@@ -166,7 +174,8 @@ void ResultGrid::Private::updateFilterTitles() {
     }
 }
 
-bool ResultGrid::Private::applyQueryChange(QString *error) {
+bool ResultGrid::Private::applyQueryChange(QString *error)
+{
     QString message;
     if (!rows.reload(&message)) {
         rows.clear();
@@ -179,7 +188,8 @@ bool ResultGrid::Private::applyQueryChange(QString *error) {
     return true;
 }
 
-void ResultGrid::Private::emitCurrentIfChanged() {
+void ResultGrid::Private::emitCurrentIfChanged()
+{
     const int row = q->currentRow();
     if (row != lastCurrent) {
         lastCurrent = row;
@@ -187,7 +197,8 @@ void ResultGrid::Private::emitCurrentIfChanged() {
     }
 }
 
-void ResultGrid::Private::headerClicked(int section) {
+void ResultGrid::Private::headerClicked(int section)
+{
     if (!sorting || !rows.isOpen() || section < 0 || section >= model->columns().size())
         return;
     const QString field = model->columns()[section].spec.field;
@@ -199,7 +210,8 @@ void ResultGrid::Private::headerClicked(int section) {
         Prompt::error(q, error);
 }
 
-void ResultGrid::Private::headerMenu(const QPoint &pos) {
+void ResultGrid::Private::headerMenu(const QPoint &pos)
+{
     QHeaderView *header = view->horizontalHeader();
     const int section = header->logicalIndexAt(pos);
     if (!rows.isOpen() || section < 0 || section >= model->columns().size())
@@ -264,7 +276,8 @@ void ResultGrid::Private::headerMenu(const QPoint &pos) {
         menu.exec(header->mapToGlobal(pos));
 }
 
-bool ResultGrid::Private::eventFilter(QObject *watched, QEvent *event) {
+bool ResultGrid::Private::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == view && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && q->currentRow() >= 0) {
@@ -277,7 +290,8 @@ bool ResultGrid::Private::eventFilter(QObject *watched, QEvent *event) {
 
 ResultGrid::ResultGrid(QWidget *parent)
     : QWidget(parent)
-    , d(new Private(this)) {
+    , d(new Private(this))
+{
     d->view = new GridView(this);
     d->model = new ResultGridModel(this);
     d->view->setModel(d->model);
@@ -317,7 +331,8 @@ ResultGrid::ResultGrid(QWidget *parent)
 
 ResultGrid::~ResultGrid() = default;
 
-void ResultGrid::setColumns(const QVector<Column> &columns) {
+void ResultGrid::setColumns(const QVector<Column> &columns)
+{
     d->columns = columns;
     d->columnsSet = true;
     if (d->rows.isOpen()) {
@@ -326,21 +341,25 @@ void ResultGrid::setColumns(const QVector<Column> &columns) {
     }
 }
 
-void ResultGrid::setKeyField(const QString &field) {
+void ResultGrid::setKeyField(const QString &field)
+{
     d->keyField = field;
     d->query.setTieBreaker(field);
 }
 
-void ResultGrid::setSortingEnabled(bool enabled) {
+void ResultGrid::setSortingEnabled(bool enabled)
+{
     d->sorting = enabled;
     d->view->horizontalHeader()->setSortIndicatorShown(enabled);
 }
 
-void ResultGrid::setFilterEnabled(bool enabled) {
+void ResultGrid::setFilterEnabled(bool enabled)
+{
     d->filtering = enabled;
 }
 
-bool ResultGrid::setStatement(const Statement &statement, QString *error) {
+bool ResultGrid::setStatement(const Statement &statement, QString *error)
+{
     d->query.setBase(statement);
     d->query.setTieBreaker(d->keyField);
     QString message;
@@ -355,7 +374,8 @@ bool ResultGrid::setStatement(const Statement &statement, QString *error) {
     return true;
 }
 
-bool ResultGrid::refresh(QString *error) {
+bool ResultGrid::refresh(QString *error)
+{
     if (!d->query.hasBase()) {
         clear();
         return true;
@@ -383,22 +403,26 @@ bool ResultGrid::refresh(QString *error) {
     return true;
 }
 
-void ResultGrid::clear() {
+void ResultGrid::clear()
+{
     d->query.setBase(Statement());
     d->rows.clear();
     d->showRows(-1);
 }
 
-int ResultGrid::rowCount() const {
+int ResultGrid::rowCount() const
+{
     return d->model->rowCount();
 }
 
-int ResultGrid::currentRow() const {
+int ResultGrid::currentRow() const
+{
     const QModelIndex index = d->view->currentIndex();
     return index.isValid() ? index.row() : -1;
 }
 
-void ResultGrid::setCurrentRow(int row) {
+void ResultGrid::setCurrentRow(int row)
+{
     if (row < 0 || row >= rowCount()) {
         d->view->setCurrentIndex(QModelIndex());
         d->view->clearSelection();
@@ -421,18 +445,21 @@ void ResultGrid::setCurrentRow(int row) {
     d->emitCurrentIfChanged();
 }
 
-QVariant ResultGrid::value(int row, const QString &field) const {
+QVariant ResultGrid::value(int row, const QString &field) const
+{
     const int index = d->fieldIndex(field);
     if (index < 0 || row < 0 || row >= rowCount())
         return QVariant();
     return d->rows.value(row, index);
 }
 
-QVariant ResultGrid::currentValue(const QString &field) const {
+QVariant ResultGrid::currentValue(const QString &field) const
+{
     return value(currentRow(), field);
 }
 
-QSqlRecord ResultGrid::record(int row) const {
+QSqlRecord ResultGrid::record(int row) const
+{
     if (row < 0 || row >= rowCount()) {
         QSqlRecord empty = d->rows.layout();
         empty.clearValues();
@@ -441,11 +468,13 @@ QSqlRecord ResultGrid::record(int row) const {
     return d->rows.record(row);
 }
 
-QSqlRecord ResultGrid::currentRecord() const {
+QSqlRecord ResultGrid::currentRecord() const
+{
     return record(currentRow());
 }
 
-QStringList ResultGrid::fieldNames() const {
+QStringList ResultGrid::fieldNames() const
+{
     QStringList names;
     const QSqlRecord &layout = d->rows.layout();
     for (int i = 0; i < layout.count(); ++i)
@@ -453,7 +482,8 @@ QStringList ResultGrid::fieldNames() const {
     return names;
 }
 
-QVector<ResultGrid::Column> ResultGrid::visibleColumns() const {
+QVector<ResultGrid::Column> ResultGrid::visibleColumns() const
+{
     QVector<Column> out;
     const QHeaderView *header = d->view->horizontalHeader();
     const QVector<ResultGridModel::Column> &cols = d->model->columns();
@@ -469,14 +499,16 @@ QVector<ResultGrid::Column> ResultGrid::visibleColumns() const {
     return out;
 }
 
-QString ResultGrid::displayText(int row, const QString &field) const {
+QString ResultGrid::displayText(int row, const QString &field) const
+{
     const int column = d->model->columnOfField(field);
     if (column < 0)
         return QString();
     return d->model->index(row, column).data(Qt::DisplayRole).toString();
 }
 
-QString ResultGrid::footerText(const QString &field) const {
+QString ResultGrid::footerText(const QString &field) const
+{
     const int column = d->model->columnOfField(field);
     if (column < 0 || !d->rows.isOpen())
         return QString();
@@ -494,15 +526,18 @@ QString ResultGrid::footerText(const QString &field) const {
     return QString();
 }
 
-Statement ResultGrid::currentStatement() const {
+Statement ResultGrid::currentStatement() const
+{
     return d->query.hasBase() ? d->query.rows() : Statement();
 }
 
-QTableView *ResultGrid::view() const {
+QTableView *ResultGrid::view() const
+{
     return d->view;
 }
 
-bool ResultGrid::sortBy(const QString &field, Qt::SortOrder order, QString *error) {
+bool ResultGrid::sortBy(const QString &field, Qt::SortOrder order, QString *error)
+{
     if (!d->rows.isOpen())
         return false;
     if (!d->query.setSort(field, order, error))
@@ -510,7 +545,8 @@ bool ResultGrid::sortBy(const QString &field, Qt::SortOrder order, QString *erro
     return d->applyQueryChange(error);
 }
 
-bool ResultGrid::setColumnFilter(const QString &field, const QVariant &value, QString *error) {
+bool ResultGrid::setColumnFilter(const QString &field, const QVariant &value, QString *error)
+{
     if (!d->rows.isOpen())
         return false;
     if (!d->query.setFilter(field, GridQuery::FilterKind::Equals, value, error))
@@ -518,8 +554,8 @@ bool ResultGrid::setColumnFilter(const QString &field, const QVariant &value, QS
     return d->applyQueryChange(error);
 }
 
-bool ResultGrid::setColumnFilterContains(const QString &field, const QString &text,
-                                         QString *error) {
+bool ResultGrid::setColumnFilterContains(const QString &field, const QString &text, QString *error)
+{
     if (!d->rows.isOpen())
         return false;
     if (!d->query.setFilter(field, GridQuery::FilterKind::Contains, text, error))
@@ -527,7 +563,8 @@ bool ResultGrid::setColumnFilterContains(const QString &field, const QString &te
     return d->applyQueryChange(error);
 }
 
-void ResultGrid::clearColumnFilter(const QString &field) {
+void ResultGrid::clearColumnFilter(const QString &field)
+{
     if (!d->rows.isOpen() || !d->query.filterOf(field))
         return;
     d->query.removeFilter(field);
@@ -536,7 +573,8 @@ void ResultGrid::clearColumnFilter(const QString &field) {
         Prompt::error(this, error);
 }
 
-void ResultGrid::clearFilters() {
+void ResultGrid::clearFilters()
+{
     if (!d->rows.isOpen() || d->query.filters().isEmpty())
         return;
     d->query.clearFilters();
@@ -545,7 +583,8 @@ void ResultGrid::clearFilters() {
         Prompt::error(this, error);
 }
 
-QVariantList ResultGrid::filterValues(const QString &field, int limit) const {
+QVariantList ResultGrid::filterValues(const QString &field, int limit) const
+{
     QVariantList values;
     const Statement st = d->query.distinctValues(field, limit);
     if (st.sql().isEmpty())

@@ -5,9 +5,11 @@
 #include <limits>
 
 ResultGridModel::ResultGridModel(QObject *parent)
-    : QAbstractTableModel(parent) {}
+    : QAbstractTableModel(parent)
+{}
 
-CellFormat ResultGridModel::cellFormat(ResultGrid::Format format) {
+CellFormat ResultGridModel::cellFormat(ResultGrid::Format format)
+{
     switch (format) {
     case ResultGrid::Format::Auto:
         return CellFormat::Auto;
@@ -25,21 +27,24 @@ CellFormat ResultGridModel::cellFormat(ResultGrid::Format format) {
     return CellFormat::Auto;
 }
 
-void ResultGridModel::reset(const GridRows *rows, const QVector<Column> &columns) {
+void ResultGridModel::reset(const GridRows *rows, const QVector<Column> &columns)
+{
     beginResetModel();
     m_rows = rows;
     m_columns = columns;
     endResetModel();
 }
 
-void ResultGridModel::setFilterText(int column, const QString &text) {
+void ResultGridModel::setFilterText(int column, const QString &text)
+{
     if (column < 0 || column >= m_columns.size())
         return;
     m_columns[column].filterText = text;
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
-int ResultGridModel::columnOfField(const QString &field) const {
+int ResultGridModel::columnOfField(const QString &field) const
+{
     for (int i = 0; i < m_columns.size(); ++i) {
         if (m_columns[i].spec.field == field)
             return i;
@@ -51,17 +56,20 @@ int ResultGridModel::columnOfField(const QString &field) const {
     return -1;
 }
 
-int ResultGridModel::rowCount(const QModelIndex &parent) const {
+int ResultGridModel::rowCount(const QModelIndex &parent) const
+{
     if (parent.isValid() || !m_rows)
         return 0;
     return int(qMin<qint64>(m_rows->count(), std::numeric_limits<int>::max()));
 }
 
-int ResultGridModel::columnCount(const QModelIndex &parent) const {
+int ResultGridModel::columnCount(const QModelIndex &parent) const
+{
     return parent.isValid() ? 0 : m_columns.size();
 }
 
-QVariant ResultGridModel::data(const QModelIndex &index, int role) const {
+QVariant ResultGridModel::data(const QModelIndex &index, int role) const
+{
     if (!m_rows || !index.isValid() || index.column() >= m_columns.size())
         return QVariant();
     const Column &c = m_columns[index.column()];
@@ -81,7 +89,8 @@ QVariant ResultGridModel::data(const QModelIndex &index, int role) const {
     }
 }
 
-QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
     if (orientation == Qt::Vertical) {
         if (role == Qt::DisplayRole)
             return section + 1;
@@ -103,7 +112,8 @@ QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, i
     }
 }
 
-Qt::ItemFlags ResultGridModel::flags(const QModelIndex &index) const {
+Qt::ItemFlags ResultGridModel::flags(const QModelIndex &index) const
+{
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled;

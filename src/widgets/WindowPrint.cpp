@@ -9,7 +9,8 @@
 
 namespace WindowPrint {
 
-bool printPicture(QWidget *window, QPagedPaintDevice *device, QString *error) {
+bool printPicture(QWidget *window, QPagedPaintDevice *device, QString *error)
+{
     if (!window || !device) {
         if (error)
             *error = QStringLiteral("没有要打印的窗口");
@@ -38,7 +39,8 @@ bool printPicture(QWidget *window, QPagedPaintDevice *device, QString *error) {
     return true;
 }
 
-bool printToDefaultPrinter(QWidget *window, QString *error) {
+bool printToDefaultPrinter(QWidget *window, QString *error)
+{
     if (QPrinterInfo::defaultPrinter().isNull()) {
         if (error)
             *error = QStringLiteral("没有安装打印机，无法打印");

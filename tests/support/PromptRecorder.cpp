@@ -1,13 +1,16 @@
 #include "PromptRecorder.h"
 
 PromptRecorder::PromptRecorder()
-    : m_previous(Prompt::setHandler(this)) {}
+    : m_previous(Prompt::setHandler(this))
+{}
 
-PromptRecorder::~PromptRecorder() {
+PromptRecorder::~PromptRecorder()
+{
     Prompt::setHandler(m_previous);
 }
 
-QStringList PromptRecorder::texts() const {
+QStringList PromptRecorder::texts() const
+{
     QStringList out;
     for (const Entry &e : m_entries)
         out << e.text;
@@ -15,17 +18,20 @@ QStringList PromptRecorder::texts() const {
 }
 
 void PromptRecorder::message(QWidget *, Prompt::Kind kind, const QString &caption,
-                             const QString &text) {
+                             const QString &text)
+{
     m_entries.append({kind, caption, text});
 }
 
-bool PromptRecorder::question(QWidget *, const QString &caption, const QString &text) {
+bool PromptRecorder::question(QWidget *, const QString &caption, const QString &text)
+{
     m_entries.append({Prompt::Kind::Question, caption, text});
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
 }
 
 std::optional<QString> PromptRecorder::password(QWidget *, const QString &caption,
-                                                const QString &prompt, const QString &, QChar) {
+                                                const QString &prompt, const QString &, QChar)
+{
     m_entries.append({Prompt::Kind::Password, caption, prompt});
     if (m_passwords.isEmpty())
         return std::nullopt;
@@ -33,7 +39,8 @@ std::optional<QString> PromptRecorder::password(QWidget *, const QString &captio
 }
 
 QString PromptRecorder::saveFileName(QWidget *, const QString &caption, const QString &,
-                                     const QString &) {
+                                     const QString &)
+{
     m_entries.append({Prompt::Kind::SaveFile, caption, QString()});
     return m_saveFiles.isEmpty() ? QString() : m_saveFiles.takeFirst();
 }

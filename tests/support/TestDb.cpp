@@ -11,21 +11,25 @@
 
 namespace {
 
-QStringList serverParts() {
+QStringList serverParts()
+{
     return qEnvironmentVariable("TSGL_TEST_PG").split(QLatin1Char(':'));
 }
 
 } // namespace
 
-bool TestDb::wantsServer() {
+bool TestDb::wantsServer()
+{
     return qEnvironmentVariable("TSGL_TEST_BACKEND") == QLatin1String("pg");
 }
 
-bool TestDb::serverAvailable() {
+bool TestDb::serverAvailable()
+{
     return serverParts().size() >= 3;
 }
 
-QString TestDb::create(bool withSchema) {
+QString TestDb::create(bool withSchema)
+{
     SharedConnection::close();
     loginContext() = LoginContext();
     m_dir = std::make_unique<QTemporaryDir>();
@@ -72,19 +76,23 @@ QString TestDb::create(bool withSchema) {
     return QString();
 }
 
-TestDb::~TestDb() {
+TestDb::~TestDb()
+{
     SharedConnection::close();
 }
 
-QSqlDatabase TestDb::db() const {
+QSqlDatabase TestDb::db() const
+{
     return SharedConnection::database();
 }
 
-QString TestDb::dir() const {
+QString TestDb::dir() const
+{
     return m_dir ? m_dir->path() : QString();
 }
 
-QVariant scalar(const QString &sql) {
+QVariant scalar(const QString &sql)
+{
     QSqlQuery q(SharedConnection::database());
     if (!q.exec(sql) || !q.next())
         return QVariant();

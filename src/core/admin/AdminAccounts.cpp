@@ -11,20 +11,23 @@ namespace AdminAccounts {
 
 namespace {
 
-const QString &superName() {
+const QString &superName()
+{
     static const QString name = QString::fromUtf8(SuperAdminName);
     return name;
 }
 
 // Columns without a check box; a new administrator gets them off.
-const QStringList &unshownColumns() {
+const QStringList &unshownColumns()
+{
     static const QStringList cols = {QStringLiteral("qxwp"), QStringLiteral("qxDjXg"),
                                      QStringLiteral("qxwpxg")};
     return cols;
 }
 
 // Names are compared as the login uses them: trimmed.
-QString nameTakenRefusal(const QString &name, const Account *except) {
+QString nameTakenRefusal(const QString &name, const Account *except)
+{
     Statement st(QStringLiteral("select count(*) from 管理员 where adminname="));
     st.value(name);
     QString error;
@@ -36,13 +39,15 @@ QString nameTakenRefusal(const QString &name, const Account *except) {
     return n > 0 ? QStringLiteral("用户名已存在!") : QString();
 }
 
-Result failure(const QString &message) {
+Result failure(const QString &message)
+{
     return Result{false, message};
 }
 
 } // namespace
 
-const QVector<AdminPermission> &permissions() {
+const QVector<AdminPermission> &permissions()
+{
     static const QVector<AdminPermission> all = {
         {QStringLiteral("借阅"), QStringLiteral("qxborrow")},
         {QStringLiteral("归还"), QStringLiteral("qxreturn")},
@@ -61,7 +66,8 @@ const QVector<AdminPermission> &permissions() {
     return all;
 }
 
-QVector<Account> load(QString *error) {
+QVector<Account> load(QString *error)
+{
     QVector<Account> out;
     QSqlQuery q =
         Statement(QStringLiteral("select %1, * from 管理员").arg(RowKey::selectItem())).exec();
@@ -81,7 +87,8 @@ QVector<Account> load(QString *error) {
     return out;
 }
 
-Result add(const QString &typedName, const QVector<bool> &flags) {
+Result add(const QString &typedName, const QVector<bool> &flags)
+{
     const QString name = typedName.trimmed();
     if (name.isEmpty())
         return failure(QStringLiteral("用户名必须填写！"));
@@ -108,7 +115,8 @@ Result add(const QString &typedName, const QVector<bool> &flags) {
     return Result{true, QString()};
 }
 
-Result update(const Account &original, const QString &typedName, const QVector<bool> &flags) {
+Result update(const Account &original, const QString &typedName, const QVector<bool> &flags)
+{
     const QString name = typedName.trimmed();
     if (name.isEmpty())
         return failure(QStringLiteral("用户名必须填写！"));
@@ -132,7 +140,8 @@ Result update(const Account &original, const QString &typedName, const QVector<b
     return Result{true, QString()};
 }
 
-QString deleteRefusal(const Account *account) {
+QString deleteRefusal(const Account *account)
+{
     if (!account)
         return QStringLiteral("请先在列表中选中要删除的管理员!");
     if (account->name == superName())
@@ -140,11 +149,13 @@ QString deleteRefusal(const Account *account) {
     return QString();
 }
 
-QString deleteQuestion(const Account &account) {
+QString deleteQuestion(const Account &account)
+{
     return QStringLiteral("您是否要删除\" ") + account.name + QStringLiteral("\"");
 }
 
-Result remove(const Account &account) {
+Result remove(const Account &account)
+{
     const QString refusal = deleteRefusal(&account);
     if (!refusal.isEmpty())
         return failure(refusal);
@@ -159,7 +170,8 @@ Result remove(const Account &account) {
 }
 
 Result changePassword(const QString &adminName, const QString &oldPassword,
-                      const QString &newPassword, const QString &confirmation) {
+                      const QString &newPassword, const QString &confirmation)
+{
     Statement find(
         QStringLiteral("select %1, pwd from 管理员 where adminname=").arg(RowKey::selectItem()));
     find.value(adminName);

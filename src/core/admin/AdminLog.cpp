@@ -5,11 +5,13 @@
 
 namespace AdminLog {
 
-bool write(const QString &event, const QString &details, QString *error) {
+bool write(const QString &event, const QString &details, QString *error)
+{
     return write(event, details, QDateTime::currentDateTime(), error);
 }
 
-bool write(const QString &event, const QString &details, const QDateTime &moment, QString *error) {
+bool write(const QString &event, const QString &details, const QDateTime &moment, QString *error)
+{
     Statement st(QStringLiteral("insert into 管理员日志(事件,日期,管理员,说明) values("));
     const QDateTime toSecond = moment.addMSecs(-moment.time().msec());
     st.value(event)
@@ -23,22 +25,26 @@ bool write(const QString &event, const QString &details, const QDateTime &moment
     return st.run(error);
 }
 
-Statement selectStatement() {
+Statement selectStatement()
+{
     return Statement(QStringLiteral("select id, 事件, 日期, 管理员, 说明 from 管理员日志"));
 }
 
-bool removeEntry(const QVariant &id, QString *error) {
+bool removeEntry(const QVariant &id, QString *error)
+{
     Statement st(QStringLiteral("delete from 管理员日志 where id="));
     st.value(id.toLongLong());
     return st.run(error);
 }
 
-bool removeAll(QString *error) {
+bool removeAll(QString *error)
+{
     return Statement(QStringLiteral("delete from 管理员日志")).run(error);
 }
 
 bool buildReport(const Statement &rows, const QDateTime &printedAt, ReportModel *report,
-                 QString *error) {
+                 QString *error)
+{
     ReportRows data;
     if (!data.load(rows, error))
         return false;

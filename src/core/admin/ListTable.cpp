@@ -9,7 +9,8 @@
 
 namespace {
 
-ListField nameField(const QString &column, const QString &label = QString()) {
+ListField nameField(const QString &column, const QString &label = QString())
+{
     ListField f;
     f.column = column;
     f.label = label;
@@ -18,7 +19,8 @@ ListField nameField(const QString &column, const QString &label = QString()) {
 }
 
 ListField numberField(const QString &column, const QString &label, const QString &messageName,
-                      ListField::Kind kind, const QString &hint = QString()) {
+                      ListField::Kind kind, const QString &hint = QString())
+{
     ListField f;
     f.column = column;
     f.label = label;
@@ -29,7 +31,8 @@ ListField numberField(const QString &column, const QString &label, const QString
 }
 
 ListSpec simpleList(const char *command, const char *className, const char *caption,
-                    const char *table, const char *column, int customList = 0) {
+                    const char *table, const char *column, int customList = 0)
+{
     ListSpec s;
     s.command = QString::fromUtf8(command);
     s.className = QString::fromUtf8(className);
@@ -41,7 +44,8 @@ ListSpec simpleList(const char *command, const char *className, const char *capt
     return s;
 }
 
-QVector<ListSpec> buildSpecs() {
+QVector<ListSpec> buildSpecs()
+{
     using K = ListField::Kind;
     QVector<ListSpec> all;
     all << simpleList("图书分类设置", "TBkKindFm", "分类设置", "分类", "名称");
@@ -95,7 +99,8 @@ QVector<ListSpec> buildSpecs() {
     return all;
 }
 
-const QString &defaultName() {
+const QString &defaultName()
+{
     static const QString name = QStringLiteral("普通");
     return name;
 }
@@ -104,12 +109,14 @@ const QString &defaultName() {
 
 namespace ListSpecs {
 
-const QVector<ListSpec> &all() {
+const QVector<ListSpec> &all()
+{
     static const QVector<ListSpec> specs = buildSpecs();
     return specs;
 }
 
-const ListSpec *byCommand(const QString &command) {
+const ListSpec *byCommand(const QString &command)
+{
     for (const ListSpec &s : all()) {
         if (s.command == command)
             return &s;
@@ -117,7 +124,8 @@ const ListSpec *byCommand(const QString &command) {
     return nullptr;
 }
 
-const ListSpec *byClass(const QString &className) {
+const ListSpec *byClass(const QString &className)
+{
     for (const ListSpec &s : all()) {
         if (s.className == className)
             return &s;
@@ -125,7 +133,8 @@ const ListSpec *byClass(const QString &className) {
     return nullptr;
 }
 
-QString caption(const ListSpec &spec) {
+QString caption(const ListSpec &spec)
+{
     switch (spec.customList) {
     case 1:
         return loginContext().customListLabel1;
@@ -141,22 +150,26 @@ QString caption(const ListSpec &spec) {
 } // namespace ListSpecs
 
 ListTable::ListTable(ListSpec spec)
-    : m_spec(std::move(spec)) {}
+    : m_spec(std::move(spec))
+{}
 
-QStringList ListTable::columns() const {
+QStringList ListTable::columns() const
+{
     QStringList out;
     for (const ListField &f : m_spec.fields)
         out << f.column;
     return out;
 }
 
-Statement ListTable::selectStatement() const {
+Statement ListTable::selectStatement() const
+{
     // The grid shows the listed columns; the others of the table stay readable.
     return Statement(
         QStringLiteral("select %1, * from %2").arg(RowKey::selectItem(), m_spec.table));
 }
 
-QString ListTable::validate(const QStringList &texts, QVariantList *values) const {
+QString ListTable::validate(const QStringList &texts, QVariantList *values) const
+{
     QVariantList out;
     for (int i = 0; i < m_spec.fields.size(); ++i) {
         const ListField &f = m_spec.fields[i];
@@ -201,7 +214,8 @@ QString ListTable::validate(const QStringList &texts, QVariantList *values) cons
     return QString();
 }
 
-QString ListTable::uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const {
+QString ListTable::uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const
+{
     if (m_spec.uniqueColumn.isEmpty())
         return QString();
     const int index = columns().indexOf(m_spec.uniqueColumn);
@@ -223,7 +237,8 @@ QString ListTable::uniqueRefusal(const QVariantList &values, const QSqlRecord *o
     return QStringLiteral("%1 \"%2\" 已经有了, 不能重复!").arg(name, value);
 }
 
-ListTable::Result ListTable::insert(const QStringList &texts) const {
+ListTable::Result ListTable::insert(const QStringList &texts) const
+{
     Result r;
     QVariantList values;
     r.message = validate(texts, &values);
@@ -247,7 +262,8 @@ ListTable::Result ListTable::insert(const QStringList &texts) const {
     return r;
 }
 
-ListTable::Result ListTable::update(const QSqlRecord &original, const QStringList &texts) const {
+ListTable::Result ListTable::update(const QSqlRecord &original, const QStringList &texts) const
+{
     Result r;
     QVariantList values;
     r.message = validate(texts, &values);
@@ -286,13 +302,15 @@ ListTable::Result ListTable::update(const QSqlRecord &original, const QStringLis
     return r;
 }
 
-int ListTable::rowCount(QString *error) const {
+int ListTable::rowCount(QString *error) const
+{
     return Statement(QStringLiteral("select count(*) from %1").arg(m_spec.table))
         .scalar(error)
         .toInt();
 }
 
-QString ListTable::deleteRefusal(const QSqlRecord *current) const {
+QString ListTable::deleteRefusal(const QSqlRecord *current) const
+{
     if (!current || current->isEmpty()) {
         QString error;
         const int n = rowCount(&error);
@@ -320,12 +338,14 @@ QString ListTable::deleteRefusal(const QSqlRecord *current) const {
     return QString();
 }
 
-QString ListTable::deleteQuestion(const QSqlRecord &current) const {
+QString ListTable::deleteQuestion(const QSqlRecord &current) const
+{
     return QStringLiteral("您是否要删除\" ") +
            current.value(m_spec.fields.first().column).toString() + QStringLiteral("\"");
 }
 
-ListTable::Result ListTable::remove(const QSqlRecord &original) const {
+ListTable::Result ListTable::remove(const QSqlRecord &original) const
+{
     Result r;
     r.message = deleteRefusal(&original);
     if (!r.message.isEmpty())
@@ -345,6 +365,7 @@ ListTable::Result ListTable::remove(const QSqlRecord &original) const {
     return r;
 }
 
-QString ListTable::changedMeanwhileMessage() {
+QString ListTable::changedMeanwhileMessage()
+{
     return QStringLiteral("这一行已被别处修改或删除, 列表已重新读取, 请再试一次!");
 }

@@ -18,7 +18,8 @@ const char *const kPermissionColumns[] = {"qxadmin",  "qxdel",     "qxbk",      
                                           "qxqkxg",   "qxwpxg",    "qxborrow",      "qxreturn",
                                           "qxsysset", "qxadddata", "qxModifyStock", "qxDjXg"};
 
-void applyFlags(LoginContext &c, const QSqlRecord &row) {
+void applyFlags(LoginContext &c, const QSqlRecord &row)
+{
     auto flag = [&row](const char *column) {
         return flagFromSql(row.value(QString::fromLatin1(column)));
     };
@@ -41,13 +42,15 @@ void applyFlags(LoginContext &c, const QSqlRecord &row) {
 
 // The super administrator may do everything; changing stock quantities by hand stays a
 // separate grant even for him.
-void grantAll(LoginContext &c) {
+void grantAll(LoginContext &c)
+{
     for (bool *f : {&c.qxadmin, &c.qxdel, &c.qxbk, &c.qxrd, &c.qxqk, &c.qxwp, &c.qxbkxg, &c.qxrdxg,
                     &c.qxqkxg, &c.qxwpxg, &c.qxborrow, &c.qxreturn, &c.qxsysset, &c.qxadddata})
         *f = true;
 }
 
-QString labelOrDefault(const QVariant &value, const char *fallback) {
+QString labelOrDefault(const QVariant &value, const char *fallback)
+{
     return value.isNull() ? QString::fromUtf8(fallback) : value.toString();
 }
 
@@ -55,9 +58,11 @@ QString labelOrDefault(const QVariant &value, const char *fallback) {
 
 LoginService::LoginService(LoginContext &context, QSqlDatabase db)
     : m_context(context)
-    , m_db(db.isValid() ? db : SharedConnection::database()) {}
+    , m_db(db.isValid() ? db : SharedConnection::database())
+{}
 
-LoginService::DatabaseCheck LoginService::checkDatabase() {
+LoginService::DatabaseCheck LoginService::checkDatabase()
+{
     m_names.clear();
     QSqlQuery q = Statement(QStringLiteral("select * from 管理员")).exec(m_db);
     if (!q.isActive())
@@ -73,7 +78,8 @@ LoginService::DatabaseCheck LoginService::checkDatabase() {
     return m_names.isEmpty() ? DatabaseCheck::NoAdministrators : DatabaseCheck::Ok;
 }
 
-QString LoginService::message(DatabaseCheck check) {
+QString LoginService::message(DatabaseCheck check)
+{
     switch (check) {
     case DatabaseCheck::Ok:
         break;
@@ -87,7 +93,8 @@ QString LoginService::message(DatabaseCheck check) {
     return QString();
 }
 
-bool LoginService::superAdministratorHasDefaultPassword() const {
+bool LoginService::superAdministratorHasDefaultPassword() const
+{
     QSqlQuery q = Statement(QStringLiteral("select pwd from 管理员 where adminname="))
                       .value(QString::fromUtf8(SuperAdminName))
                       .exec(m_db);
@@ -95,7 +102,8 @@ bool LoginService::superAdministratorHasDefaultPassword() const {
            PasswordHash::matches(QString::fromLatin1(DefaultPassword), q.value(0).toString());
 }
 
-bool LoginService::readSettings(QString *error) {
+bool LoginService::readSettings(QString *error)
+{
     QSqlQuery q = Statement(QStringLiteral("select * from 系统设置")).exec(m_db);
     if (!q.isActive()) {
         if (error)
@@ -130,7 +138,8 @@ bool LoginService::readSettings(QString *error) {
 }
 
 LoginService::Result LoginService::login(const QString &typedName, const QString &password,
-                                         QString *error) {
+                                         QString *error)
+{
     // The name is matched as typed; the stored passwords are hashes, so the password is
     // compared here rather than in the statement.
     QSqlQuery q = Statement(QStringLiteral("select * from 管理员 where adminname="))

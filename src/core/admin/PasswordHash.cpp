@@ -11,7 +11,8 @@ constexpr int kIterations = 40000;
 constexpr int kKeyLength = 32;
 const char kPrefix[] = "pbkdf2-sha256";
 
-QByteArray derive(const QString &password, const QByteArray &salt, int iterations) {
+QByteArray derive(const QString &password, const QByteArray &salt, int iterations)
+{
     return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt,
                                               iterations, kKeyLength);
 }
@@ -20,7 +21,8 @@ QByteArray derive(const QString &password, const QByteArray &salt, int iteration
 
 namespace PasswordHash {
 
-QString make(const QString &password) {
+QString make(const QString &password)
+{
     QByteArray salt(16, Qt::Uninitialized);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(salt.data()),
                                           salt.size() / 4);
@@ -31,12 +33,14 @@ QString make(const QString &password) {
              QString::fromLatin1(derive(password, salt, kIterations).toBase64()));
 }
 
-bool isHash(const QString &stored) {
+bool isHash(const QString &stored)
+{
     const QStringList parts = stored.split(QLatin1Char('$'));
     return parts.size() == 4 && parts[0] == QLatin1String(kPrefix) && parts[1].toInt() > 0;
 }
 
-bool matches(const QString &password, const QString &stored) {
+bool matches(const QString &password, const QString &stored)
+{
     if (!isHash(stored))
         return password == stored;
     const QStringList parts = stored.split(QLatin1Char('$'));

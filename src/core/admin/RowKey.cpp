@@ -9,28 +9,33 @@ namespace RowKey {
 
 namespace {
 
-bool onServer() {
+bool onServer()
+{
     return SharedConnection::dialect() == SqlDialect::Server;
 }
 
 } // namespace
 
-QString selectItem() {
+QString selectItem()
+{
     return onServer() ? QStringLiteral("ctid::text as %1").arg(QString::fromUtf8(Field))
                       : QStringLiteral("rowid as %1").arg(QString::fromUtf8(Field));
 }
 
-QString insertSuffix() {
+QString insertSuffix()
+{
     return onServer() ? QStringLiteral(" returning ctid::text") : QString();
 }
 
-QString insertedKey(QSqlQuery &query) {
+QString insertedKey(QSqlQuery &query)
+{
     if (onServer())
         return query.next() ? query.value(0).toString() : QString();
     return query.lastInsertId().toString();
 }
 
-void appendRowMatch(Statement &st, const QSqlRecord &original, const QStringList &columns) {
+void appendRowMatch(Statement &st, const QSqlRecord &original, const QStringList &columns)
+{
     const QString field = QString::fromUtf8(Field);
     st.text(onServer() ? QStringLiteral(" where ctid=cast(") : QStringLiteral(" where rowid=("));
     const QVariant address = original.value(field);

@@ -14,17 +14,20 @@ const QString kFinePerDay = QStringLiteral("超期每日罚金");
 const QString kDepositFactor = QStringLiteral("押金倍数");
 const QString kOpeningFee = QStringLiteral("开户费");
 
-QString moneyText(const QVariant &v) {
+QString moneyText(const QVariant &v)
+{
     return v.isNull() ? QString() : Money::fromVariant(v).toString();
 }
 
-QString numberText(const QVariant &v) {
+QString numberText(const QVariant &v)
+{
     return v.isNull() ? QString() : QString::number(v.toDouble());
 }
 
 } // namespace
 
-const QStringList &SystemSettings::textColumns() {
+const QStringList &SystemSettings::textColumns()
+{
     static const QStringList cols = {QStringLiteral("图书馆名"),
                                      QStringLiteral("地址"),
                                      QStringLiteral("电话"),
@@ -40,7 +43,8 @@ const QStringList &SystemSettings::textColumns() {
     return cols;
 }
 
-const QStringList &SystemSettings::flagColumns() {
+const QStringList &SystemSettings::flagColumns()
+{
     static const QStringList cols = {
         QStringLiteral("借出时打印清单"),   QStringLiteral("启用押金功能"),
         QStringLiteral("借阅数量限制功能"), QStringLiteral("启用超期罚金"),
@@ -50,20 +54,23 @@ const QStringList &SystemSettings::flagColumns() {
     return cols;
 }
 
-const QStringList &SystemSettings::returnFocusColumns() {
+const QStringList &SystemSettings::returnFocusColumns()
+{
     static const QStringList cols = {QStringLiteral("归还焦点条形码"),
                                      QStringLiteral("归还焦点图书编号"),
                                      QStringLiteral("归还焦点读者编号")};
     return cols;
 }
 
-const QStringList &SystemSettings::borrowFocusColumns() {
+const QStringList &SystemSettings::borrowFocusColumns()
+{
     static const QStringList cols = {QStringLiteral("借阅焦点编号"),
                                      QStringLiteral("借阅焦点条形码")};
     return cols;
 }
 
-bool SystemSettings::load(QString *error) {
+bool SystemSettings::load(QString *error)
+{
     QSqlQuery q = Statement(QStringLiteral("select %1, * from 系统设置 %2")
                                 .arg(RowKey::selectItem(), limitClause(1)))
                       .exec();
@@ -98,7 +105,8 @@ bool SystemSettings::load(QString *error) {
     return true;
 }
 
-SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &ini) {
+SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &ini)
+{
     auto refuse = [](const QString &message, const QString &column) {
         return Result{false, message, column};
     };

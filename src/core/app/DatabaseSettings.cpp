@@ -15,7 +15,8 @@ namespace {
 const QString kPart1 = QStringLiteral("part1");
 
 // A key that was never saved reads as "0".
-QString readOr(const IniFile &ini, const char *key, const QString &fallback) {
+QString readOr(const IniFile &ini, const char *key, const QString &fallback)
+{
     const QString value = ini.read(kPart1, QString::fromLatin1(key), QString());
     return value.isEmpty() || value == QLatin1String("0") ? fallback : value;
 }
@@ -23,7 +24,8 @@ QString readOr(const IniFile &ini, const char *key, const QString &fallback) {
 } // namespace
 
 DatabaseSettings::DatabaseSettings(IniFile &ini, const LoginContext &context)
-    : m_ini(ini) {
+    : m_ini(ini)
+{
     server = readOr(ini, "ServerName", QStringLiteral("127.0.0.1"));
     database = readOr(ini, "DataBaseName", QStringLiteral("book"));
     user = readOr(ini, "UserName", QStringLiteral("postgres"));
@@ -33,28 +35,33 @@ DatabaseSettings::DatabaseSettings(IniFile &ini, const LoginContext &context)
     choose(context.dialect == SqlDialect::Server ? Choice::Server : Choice::Embedded);
 }
 
-void DatabaseSettings::choose(Choice choice) {
+void DatabaseSettings::choose(Choice choice)
+{
     m_choice = choice;
     m_saveEnabled = choice == Choice::Embedded;
     m_testedString.clear();
 }
 
-void DatabaseSettings::serverFieldsChanged() {
+void DatabaseSettings::serverFieldsChanged()
+{
     if (m_choice == Choice::Server) {
         m_saveEnabled = false;
         m_testedString.clear();
     }
 }
 
-QString DatabaseSettings::serverConnectionString() const {
+QString DatabaseSettings::serverConnectionString() const
+{
     return ConnectionString::forServer(server, database, user, password);
 }
 
-QString DatabaseSettings::shownConnectionString() const {
+QString DatabaseSettings::shownConnectionString() const
+{
     return ConnectionString::parse(serverConnectionString()).masked();
 }
 
-bool DatabaseSettings::test(QString *error) {
+bool DatabaseSettings::test(QString *error)
+{
     const QString name = QStringLiteral("tsgl-settings-test");
     const QString tested = serverConnectionString();
     bool ok = SharedConnection::openNamed(name, tested, SqlDialect::Server, error, false, 10);
@@ -67,7 +74,8 @@ bool DatabaseSettings::test(QString *error) {
     return ok;
 }
 
-bool DatabaseSettings::save(QString *error) {
+bool DatabaseSettings::save(QString *error)
+{
     if (!m_saveEnabled)
         return false;
     if (m_choice == Choice::Embedded) {

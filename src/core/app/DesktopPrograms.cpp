@@ -6,7 +6,8 @@
 
 namespace DesktopPrograms {
 
-QStringList textEditors() {
+QStringList textEditors()
+{
     return {QStringLiteral("gedit"),      QStringLiteral("gnome-text-editor"),
             QStringLiteral("mousepad"),   QStringLiteral("kate"),
             QStringLiteral("kwrite"),     QStringLiteral("xed"),
@@ -14,13 +15,15 @@ QStringList textEditors() {
             QStringLiteral("featherpad"), QStringLiteral("xdg-open")};
 }
 
-QStringList calculators() {
+QStringList calculators()
+{
     return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
             QStringLiteral("galculator"),       QStringLiteral("qalculate-gtk"),
             QStringLiteral("mate-calc"),        QStringLiteral("xcalc")};
 }
 
-QString firstInstalled(const QStringList &programs) {
+QString firstInstalled(const QStringList &programs)
+{
     for (const QString &program : programs) {
         const QString path = QStandardPaths::findExecutable(program);
         if (!path.isEmpty())
@@ -29,7 +32,8 @@ QString firstInstalled(const QStringList &programs) {
     return QString();
 }
 
-QString helpFile(const QString &applicationDir, const QString &workingDir) {
+QString helpFile(const QString &applicationDir, const QString &workingDir)
+{
     const QString relative = QStringLiteral("docs/help.html");
     QStringList candidates;
     QDir dir(applicationDir);

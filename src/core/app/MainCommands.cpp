@@ -6,23 +6,27 @@ namespace MainCommands {
 
 namespace {
 
-Entry entry(const char *text, const char *shortcut = "", bool modeless = false) {
+Entry entry(const char *text, const char *shortcut = "", bool modeless = false)
+{
     const QString t = QString::fromUtf8(text);
     return Entry{t, t, QString::fromLatin1(shortcut), modeless};
 }
 
-Entry separator() {
+Entry separator()
+{
     return Entry{};
 }
 
-Entry customList(int n, const QString &label) {
+Entry customList(int n, const QString &label)
+{
     return Entry{QStringLiteral("a%1设置").arg(n), label + QStringLiteral("设置"), QString(),
                  false};
 }
 
 } // namespace
 
-QVector<Menu> menus(const LoginContext &c) {
+QVector<Menu> menus(const LoginContext &c)
+{
     return {
         {QStringLiteral("基本操作"),
          {entry("借    阅", "F5"), entry("归    还", "F6", true), entry("续    借"),
@@ -51,7 +55,8 @@ QVector<Menu> menus(const LoginContext &c) {
     };
 }
 
-QVector<ToolButton> toolButtons() {
+QVector<ToolButton> toolButtons()
+{
     auto b = [](const char *caption, const char *command) {
         return ToolButton{QString::fromUtf8(caption), QString::fromUtf8(command)};
     };
@@ -60,14 +65,16 @@ QVector<ToolButton> toolButtons() {
             b("退出", "退    出")};
 }
 
-QSet<QString> disabledMenus(const LoginContext &c) {
+QSet<QString> disabledMenus(const LoginContext &c)
+{
     QSet<QString> out;
     if (!c.qxsysset)
         out.insert(SystemMenu);
     return out;
 }
 
-QSet<QString> disabledCommands(const LoginContext &c) {
+QSet<QString> disabledCommands(const LoginContext &c)
+{
     QSet<QString> out;
     auto off = [&out](std::initializer_list<const char *> commands) {
         for (const char *command : commands)
@@ -97,7 +104,8 @@ QSet<QString> disabledCommands(const LoginContext &c) {
     return out;
 }
 
-QString refusal(const LoginContext &c, const QString &command) {
+QString refusal(const LoginContext &c, const QString &command)
+{
     static const QSet<QString> needAdmin = {QStringLiteral("管理员日志"),
                                             QStringLiteral("系统管理员权限设置"),
                                             QStringLiteral("批处理数据")};
@@ -114,21 +122,25 @@ QString refusal(const LoginContext &c, const QString &command) {
     return QString();
 }
 
-QString administratorLabel(const LoginContext &c) {
+QString administratorLabel(const LoginContext &c)
+{
     return QStringLiteral("  当前管理员:") + c.adminName;
 }
 
-QString databaseLabel(const LoginContext &c) {
+QString databaseLabel(const LoginContext &c)
+{
     return c.dialect == SqlDialect::Server ? QStringLiteral("  当前系统是: PostgreSQL")
                                            : QStringLiteral("  当前数据库是: 本地数据库");
 }
 
-QString aboutDatabaseLine(const LoginContext &c) {
+QString aboutDatabaseLine(const LoginContext &c)
+{
     return c.dialect == SqlDialect::Server ? QStringLiteral("当前数据库是PostgreSQL")
                                            : QStringLiteral("当前数据库是:本地数据库");
 }
 
-QString statusBarCompany(const LoginContext &c) {
+QString statusBarCompany(const LoginContext &c)
+{
     return c.company + QLatin1Char(' ') + c.web;
 }
 

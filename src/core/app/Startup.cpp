@@ -10,13 +10,15 @@
 
 namespace Startup {
 
-QString iniPath(const QString &configOption, const QString &applicationDir) {
+QString iniPath(const QString &configOption, const QString &applicationDir)
+{
     if (!configOption.isEmpty())
         return QFileInfo(configOption).absoluteFilePath();
     return QDir(applicationDir).filePath(QStringLiteral("de.ini"));
 }
 
-void readConfiguration(IniFile &ini, LoginContext &context) {
+void readConfiguration(IniFile &ini, LoginContext &context)
+{
     context.readConfiguration(ini);
     if (context.dialect == SqlDialect::Server)
         return;
@@ -28,7 +30,8 @@ void readConfiguration(IniFile &ini, LoginContext &context) {
     }
 }
 
-QString missingDatabaseFile(const LoginContext &context) {
+QString missingDatabaseFile(const LoginContext &context)
+{
     if (context.dialect == SqlDialect::Server)
         return QString();
     const QString file = SharedConnection::embeddedFilePath(context.connectionString);
@@ -37,7 +40,8 @@ QString missingDatabaseFile(const LoginContext &context) {
     return file;
 }
 
-Connection open(const LoginContext &context, QString *error) {
+Connection open(const LoginContext &context, QString *error)
+{
     SharedConnection::close();
     if (!SharedConnection::open(context.connectionString, context.dialect, error)) {
         // A file that is no database opens and then refuses the first statement.
@@ -47,21 +51,25 @@ Connection open(const LoginContext &context, QString *error) {
     return Schema::isEmpty(SharedConnection::database()) ? Connection::Empty : Connection::Open;
 }
 
-bool createTables(const LoginContext &context, QString *error) {
+bool createTables(const LoginContext &context, QString *error)
+{
     const SqlDialect dialect =
         context.dialect == SqlDialect::Server ? SqlDialect::Server : SqlDialect::Embedded;
     return Schema::create(SharedConnection::database(), dialect, error);
 }
 
-QString missingFileQuestion() {
+QString missingFileQuestion()
+{
     return QStringLiteral("数据库文件不存在，是否创建新的图书馆数据库?");
 }
 
-QString emptyDatabaseQuestion() {
+QString emptyDatabaseQuestion()
+{
     return QStringLiteral("数据库中还没有图书馆的数据表，是否创建新的图书馆数据库?");
 }
 
-QString connectionFailedMessage() {
+QString connectionFailedMessage()
+{
     return QStringLiteral("数据库连接失败,请选择数据库.");
 }
 

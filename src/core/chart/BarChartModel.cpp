@@ -6,12 +6,14 @@
 
 #include <cmath>
 
-void BarChartModel::addBar(const QString &label, double value) {
+void BarChartModel::addBar(const QString &label, double value)
+{
     bars.append({label, value, colorFor(bars.size())});
 }
 
 bool BarChartModel::load(const Statement &statement, const QString &labelField,
-                         const QString &valueField, QString *error) {
+                         const QString &valueField, QString *error)
+{
     QSqlQuery q = statement.exec();
     if (q.lastError().isValid() || !q.isActive()) {
         if (error)
@@ -39,19 +41,22 @@ bool BarChartModel::load(const Statement &statement, const QString &labelField,
     return true;
 }
 
-QColor BarChartModel::colorFor(int index) {
+QColor BarChartModel::colorFor(int index)
+{
     // Steps of the golden angle around the colour wheel keep neighbours apart.
     const int hue = int(std::fmod(index * 137.508 + 200, 360.0));
     return QColor::fromHsv(hue, 170, 225);
 }
 
-QString BarChartModel::valueText(double value) {
+QString BarChartModel::valueText(double value)
+{
     if (std::fabs(value - std::round(value)) < 1e-9)
         return QString::number(qint64(std::llround(value)));
     return QString::number(value, 'f', 2);
 }
 
-double BarChartModel::maxValue() const {
+double BarChartModel::maxValue() const
+{
     double m = 0;
     for (const Bar &b : bars)
         m = qMax(m, b.value);
@@ -61,7 +66,8 @@ double BarChartModel::maxValue() const {
 namespace {
 
 // A round step for the scale: 1, 2 or 5 times a power of ten, about five steps to the top.
-double niceStep(double top) {
+double niceStep(double top)
+{
     if (top <= 0)
         return 1;
     const double raw = top / 5;
@@ -75,7 +81,8 @@ double niceStep(double top) {
 
 } // namespace
 
-BarChartModel::Layout BarChartModel::layout(const QRectF &area, double textHeight) const {
+BarChartModel::Layout BarChartModel::layout(const QRectF &area, double textHeight) const
+{
     Layout l;
     l.titleRect = QRectF(area.left(), area.top(), area.width(), textHeight * 2);
     const double scaleWidth = textHeight * 3;

@@ -11,7 +11,8 @@ namespace BarChartPainter {
 namespace {
 
 // Text follows the size of the area, so that a printed chart looks like the shown one.
-QFont fontFor(const QRectF &area) {
+QFont fontFor(const QRectF &area)
+{
     QFont font(ReportModel::fontFamily());
     font.setPixelSize(qMax(9, int(qMin(area.width() / 60, area.height() / 30))));
     return font;
@@ -19,11 +20,13 @@ QFont fontFor(const QRectF &area) {
 
 } // namespace
 
-BarChartModel::Layout layout(const QRectF &area, const BarChartModel &model) {
+BarChartModel::Layout layout(const QRectF &area, const BarChartModel &model)
+{
     return model.layout(area, QFontMetricsF(fontFor(area)).height());
 }
 
-void paint(QPainter *p, const QRectF &area, const BarChartModel &model) {
+void paint(QPainter *p, const QRectF &area, const BarChartModel &model)
+{
     p->save();
     p->setRenderHint(QPainter::Antialiasing);
     const QFont font = fontFor(area);
@@ -81,7 +84,8 @@ void paint(QPainter *p, const QRectF &area, const BarChartModel &model) {
     p->restore();
 }
 
-bool print(const BarChartModel &model, QPagedPaintDevice *device, QString *error) {
+bool print(const BarChartModel &model, QPagedPaintDevice *device, QString *error)
+{
     QPainter p;
     if (!p.begin(device)) {
         if (error)

@@ -1,6 +1,7 @@
 #include "ConnectionString.h"
 
-ConnectionString ConnectionString::parse(const QString &text) {
+ConnectionString ConnectionString::parse(const QString &text)
+{
     ConnectionString result;
     const QStringList parts = text.split(QLatin1Char(';'));
     for (const QString &part : parts) {
@@ -12,7 +13,8 @@ ConnectionString ConnectionString::parse(const QString &text) {
     return result;
 }
 
-QString ConnectionString::value(const QString &key) const {
+QString ConnectionString::value(const QString &key) const
+{
     for (const auto &item : m_items) {
         if (item.first.compare(key, Qt::CaseInsensitive) == 0)
             return item.second;
@@ -20,7 +22,8 @@ QString ConnectionString::value(const QString &key) const {
     return QString();
 }
 
-void ConnectionString::set(const QString &key, const QString &value) {
+void ConnectionString::set(const QString &key, const QString &value)
+{
     for (auto &item : m_items) {
         if (item.first.compare(key, Qt::CaseInsensitive) == 0) {
             item.second = value;
@@ -30,14 +33,16 @@ void ConnectionString::set(const QString &key, const QString &value) {
     m_items.append({key, value});
 }
 
-QString ConnectionString::toString() const {
+QString ConnectionString::toString() const
+{
     QString text;
     for (const auto &item : m_items)
         text += item.first + QLatin1Char('=') + item.second + QLatin1Char(';');
     return text;
 }
 
-QString ConnectionString::masked() const {
+QString ConnectionString::masked() const
+{
     ConnectionString copy = *this;
     for (auto &item : copy.m_items) {
         if (item.first.compare(QLatin1String("Password"), Qt::CaseInsensitive) == 0 ||
@@ -48,12 +53,14 @@ QString ConnectionString::masked() const {
 }
 
 QString ConnectionString::forServer(const QString &server, const QString &database,
-                                    const QString &user, const QString &password) {
+                                    const QString &user, const QString &password)
+{
     return QStringLiteral("Provider=PostgreSQL;Password=") + password +
            QStringLiteral(";User ID=") + user + QStringLiteral(";Initial Catalog=") + database +
            QStringLiteral(";Data Source=") + server + QLatin1Char(';');
 }
 
-QString ConnectionString::forFile(const QString &path) {
+QString ConnectionString::forFile(const QString &path)
+{
     return QStringLiteral("Data Source=") + path + QLatin1Char(';');
 }

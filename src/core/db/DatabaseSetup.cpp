@@ -9,7 +9,8 @@
 
 namespace DatabaseSetup {
 
-bool createEmbedded(const QString &path, QString *error) {
+bool createEmbedded(const QString &path, QString *error)
+{
     const QString name = QStringLiteral("tsgl-create");
     bool ok = false;
     {

@@ -7,7 +7,8 @@
 
 namespace {
 
-bool isSectionLine(const QString &line, QString *name = nullptr) {
+bool isSectionLine(const QString &line, QString *name = nullptr)
+{
     const QString t = line.trimmed();
     if (!t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')))
         return false;
@@ -16,7 +17,8 @@ bool isSectionLine(const QString &line, QString *name = nullptr) {
     return true;
 }
 
-bool keyOfLine(const QString &line, QString *key, QString *value = nullptr) {
+bool keyOfLine(const QString &line, QString *key, QString *value = nullptr)
+{
     const QString t = line.trimmed();
     if (t.isEmpty() || t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#')))
         return false;
@@ -32,9 +34,11 @@ bool keyOfLine(const QString &line, QString *key, QString *value = nullptr) {
 } // namespace
 
 IniFile::IniFile(QString path)
-    : m_path(std::move(path)) {}
+    : m_path(std::move(path))
+{}
 
-QStringList IniFile::loadLines() const {
+QStringList IniFile::loadLines() const
+{
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -46,7 +50,8 @@ QStringList IniFile::loadLines() const {
     return lines;
 }
 
-int IniFile::findSection(const QStringList &lines, const QString &section) const {
+int IniFile::findSection(const QStringList &lines, const QString &section) const
+{
     QString name;
     for (int i = 0; i < lines.size(); ++i) {
         if (isSectionLine(lines[i], &name) && name.compare(section, Qt::CaseInsensitive) == 0)
@@ -55,7 +60,8 @@ int IniFile::findSection(const QStringList &lines, const QString &section) const
     return -1;
 }
 
-int IniFile::findKey(const QStringList &lines, int sectionLine, const QString &key) const {
+int IniFile::findKey(const QStringList &lines, int sectionLine, const QString &key) const
+{
     QString k;
     for (int i = sectionLine + 1; i < lines.size() && !isSectionLine(lines[i]); ++i) {
         if (keyOfLine(lines[i], &k) && k.compare(key, Qt::CaseInsensitive) == 0)
@@ -64,8 +70,8 @@ int IniFile::findKey(const QStringList &lines, int sectionLine, const QString &k
     return -1;
 }
 
-QString IniFile::read(const QString &section, const QString &key,
-                      const QString &defaultValue) const {
+QString IniFile::read(const QString &section, const QString &key, const QString &defaultValue) const
+{
     const QStringList lines = loadLines();
     const int s = findSection(lines, section);
     if (s < 0)
@@ -78,7 +84,8 @@ QString IniFile::read(const QString &section, const QString &key,
     return value;
 }
 
-bool IniFile::write(const QString &section, const QString &key, const QString &value) {
+bool IniFile::write(const QString &section, const QString &key, const QString &value)
+{
     QStringList lines = loadLines();
     const QString entry = key + QLatin1Char('=') + value;
     int s = findSection(lines, section);

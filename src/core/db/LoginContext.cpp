@@ -2,12 +2,14 @@
 
 #include "IniFile.h"
 
-LoginContext &loginContext() {
+LoginContext &loginContext()
+{
     static LoginContext context;
     return context;
 }
 
-void LoginContext::readConfiguration(const IniFile &ini) {
+void LoginContext::readConfiguration(const IniFile &ini)
+{
     const QString zero = QStringLiteral("0");
     const QString part1 = QStringLiteral("part1");
     iniPath = ini.path();

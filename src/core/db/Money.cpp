@@ -2,11 +2,13 @@
 
 #include <cmath>
 
-Money Money::fromDouble(double value) {
+Money Money::fromDouble(double value)
+{
     return Money(static_cast<std::int64_t>(std::llround(value * kScale)));
 }
 
-std::optional<Money> Money::parse(const QString &input) {
+std::optional<Money> Money::parse(const QString &input)
+{
     const QString text = input.trimmed();
     if (text.isEmpty())
         return std::nullopt;
@@ -45,7 +47,8 @@ std::optional<Money> Money::parse(const QString &input) {
     return Money(negative ? -raw : raw);
 }
 
-Money Money::fromVariant(const QVariant &value) {
+Money Money::fromVariant(const QVariant &value)
+{
     if (value.isNull() || !value.isValid())
         return Money();
     switch (value.typeId()) {
@@ -65,7 +68,8 @@ Money Money::fromVariant(const QVariant &value) {
     return fromDouble(value.toDouble());
 }
 
-QString Money::toString() const {
+QString Money::toString() const
+{
     const std::int64_t magnitude = m_raw < 0 ? -m_raw : m_raw;
     QString text = QString::number(magnitude / kScale);
     std::int64_t fraction = magnitude % kScale;
@@ -78,7 +82,8 @@ QString Money::toString() const {
     return m_raw < 0 ? QLatin1Char('-') + text : text;
 }
 
-QString Money::toFixed2() const {
+QString Money::toFixed2() const
+{
     const std::int64_t cents = (m_raw >= 0 ? m_raw + 50 : m_raw - 50) / 100;
     const std::int64_t magnitude = cents < 0 ? -cents : cents;
     QString text =
@@ -86,6 +91,7 @@ QString Money::toFixed2() const {
     return cents < 0 ? QLatin1Char('-') + text : text;
 }
 
-Money Money::times(double factor) const {
+Money Money::times(double factor) const
+{
     return Money(static_cast<std::int64_t>(std::llround(static_cast<double>(m_raw) * factor)));
 }

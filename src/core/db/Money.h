@@ -35,11 +35,13 @@ public:
     Money operator+(Money o) const { return Money(m_raw + o.m_raw); }
     Money operator-(Money o) const { return Money(m_raw - o.m_raw); }
     Money operator-() const { return Money(-m_raw); }
-    Money &operator+=(Money o) {
+    Money &operator+=(Money o)
+    {
         m_raw += o.m_raw;
         return *this;
     }
-    Money &operator-=(Money o) {
+    Money &operator-=(Money o)
+    {
         m_raw -= o.m_raw;
         return *this;
     }
@@ -58,6 +60,7 @@ public:
 
 private:
     constexpr explicit Money(std::int64_t raw)
-        : m_raw(raw) {}
+        : m_raw(raw)
+    {}
     std::int64_t m_raw = 0;
 };

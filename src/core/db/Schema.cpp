@@ -13,11 +13,13 @@ namespace {
 
 using T = ColumnType;
 
-Column c(const char *name, ColumnType type, bool key = false) {
+Column c(const char *name, ColumnType type, bool key = false)
+{
     return {QString::fromUtf8(name), type, key};
 }
 
-QVector<Table> buildTables() {
+QVector<Table> buildTables()
+{
     QVector<Table> t;
     t.append({QStringLiteral("图书"),
               {c("编号", T::Text, true),
@@ -180,7 +182,8 @@ QVector<Table> buildTables() {
     return t;
 }
 
-QVector<Index> buildIndexes() {
+QVector<Index> buildIndexes()
+{
     auto ix = [](const char *name, const char *table, QStringList cols) {
         return Index{QString::fromUtf8(name), QString::fromUtf8(table), std::move(cols)};
     };
@@ -210,7 +213,8 @@ QVector<Index> buildIndexes() {
     };
 }
 
-QString typeName(ColumnType type, SqlDialect dialect) {
+QString typeName(ColumnType type, SqlDialect dialect)
+{
     const bool pg = dialect == SqlDialect::Server;
     switch (type) {
     case T::Text:
@@ -242,17 +246,20 @@ QString typeName(ColumnType type, SqlDialect dialect) {
 
 } // namespace
 
-const QVector<Table> &tables() {
+const QVector<Table> &tables()
+{
     static const QVector<Table> all = buildTables();
     return all;
 }
 
-const QVector<Index> &indexes() {
+const QVector<Index> &indexes()
+{
     static const QVector<Index> all = buildIndexes();
     return all;
 }
 
-const Table *findTable(const QString &name) {
+const Table *findTable(const QString &name)
+{
     for (const Table &t : tables()) {
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
@@ -260,7 +267,8 @@ const Table *findTable(const QString &name) {
     return nullptr;
 }
 
-QString checkedColumn(const QString &table, const QString &column) {
+QString checkedColumn(const QString &table, const QString &column)
+{
     const Table *t = findTable(table);
     if (!t)
         return QString();
@@ -271,7 +279,8 @@ QString checkedColumn(const QString &table, const QString &column) {
     return QString();
 }
 
-QStringList createStatements(SqlDialect dialect) {
+QStringList createStatements(SqlDialect dialect)
+{
     QStringList out;
     for (const Table &t : tables()) {
         QStringList cols;
@@ -291,7 +300,8 @@ QStringList createStatements(SqlDialect dialect) {
     return out;
 }
 
-bool isEmpty(QSqlDatabase db) {
+bool isEmpty(QSqlDatabase db)
+{
     const QStringList existing = db.tables();
     for (const Table &t : tables()) {
         for (const QString &name : existing) {
@@ -304,7 +314,8 @@ bool isEmpty(QSqlDatabase db) {
 
 namespace {
 
-bool insertDefaultRows(const QSqlDatabase &db, QString *error) {
+bool insertDefaultRows(const QSqlDatabase &db, QString *error)
+{
     const QVariantList admin = {QString::fromUtf8(SuperAdminName),
                                 PasswordHash::make(QString::fromLatin1(DefaultPassword))};
     QString adminSql = QStringLiteral("insert into 管理员 values (?, ?");
@@ -339,7 +350,8 @@ bool insertDefaultRows(const QSqlDatabase &db, QString *error) {
 
 } // namespace
 
-bool create(QSqlDatabase db, SqlDialect dialect, QString *error) {
+bool create(QSqlDatabase db, SqlDialect dialect, QString *error)
+{
     Transaction tx(db);
     QSqlQuery q(db);
     for (const QString &sql : createStatements(dialect)) {

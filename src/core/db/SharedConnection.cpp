@@ -8,7 +8,8 @@
 
 namespace {
 
-bool configureSqlite(QSqlDatabase &db, QString *error) {
+bool configureSqlite(QSqlDatabase &db, QString *error)
+{
     QSqlQuery q(db);
     // WAL lets several programs on one machine share the file; readers never wait for a
     // writer, and a writer waits up to the busy time-out for another writer.
@@ -28,13 +29,15 @@ bool configureSqlite(QSqlDatabase &db, QString *error) {
 
 namespace SharedConnection {
 
-QString embeddedFilePath(const QString &connectionString) {
+QString embeddedFilePath(const QString &connectionString)
+{
     QString path = ConnectionString::parse(connectionString).value(QStringLiteral("Data Source"));
     return path.trimmed();
 }
 
 bool openNamed(const QString &connectionName, const QString &connectionString, SqlDialect dialect,
-               QString *error, bool allowCreate, int connectTimeoutSeconds) {
+               QString *error, bool allowCreate, int connectTimeoutSeconds)
+{
     if (QSqlDatabase::contains(connectionName)) {
         QSqlDatabase::database(connectionName, false).close();
         QSqlDatabase::removeDatabase(connectionName);
@@ -91,26 +94,31 @@ bool openNamed(const QString &connectionName, const QString &connectionString, S
     return true;
 }
 
-bool open(const QString &connectionString, SqlDialect dialect, QString *error, bool allowCreate) {
+bool open(const QString &connectionString, SqlDialect dialect, QString *error, bool allowCreate)
+{
     return openNamed(QString::fromLatin1(kName), connectionString,
                      dialect == SqlDialect::Server ? SqlDialect::Server : SqlDialect::Embedded,
                      error, allowCreate);
 }
 
-void close() {
+void close()
+{
     if (QSqlDatabase::contains(QString::fromLatin1(kName)))
         QSqlDatabase::database(QString::fromLatin1(kName), false).close();
 }
 
-bool isOpen() {
+bool isOpen()
+{
     return QSqlDatabase::contains(QString::fromLatin1(kName)) && database().isOpen();
 }
 
-QSqlDatabase database() {
+QSqlDatabase database()
+{
     return QSqlDatabase::database(QString::fromLatin1(kName), false);
 }
 
-SqlDialect dialect() {
+SqlDialect dialect()
+{
     return database().driverName() == QLatin1String("QPSQL") ? SqlDialect::Server
                                                              : SqlDialect::Embedded;
 }

@@ -2,7 +2,8 @@
 
 #include "LoginContext.h"
 
-SqlDialect dialectFromIni(const QString &abc) {
+SqlDialect dialectFromIni(const QString &abc)
+{
     if (abc == QLatin1String("a"))
         return SqlDialect::Embedded;
     if (abc == QLatin1String("s"))
@@ -10,7 +11,8 @@ SqlDialect dialectFromIni(const QString &abc) {
     return SqlDialect::Unknown;
 }
 
-QString dialectToIni(SqlDialect dialect) {
+QString dialectToIni(SqlDialect dialect)
+{
     switch (dialect) {
     case SqlDialect::Embedded:
         return QStringLiteral("a");
@@ -22,15 +24,18 @@ QString dialectToIni(SqlDialect dialect) {
     return QString();
 }
 
-QString StringQuote(SqlDialect dialect) {
+QString StringQuote(SqlDialect dialect)
+{
     return dialect == SqlDialect::Unknown ? QString() : QStringLiteral("'");
 }
 
-QString DateQuote(SqlDialect dialect) {
+QString DateQuote(SqlDialect dialect)
+{
     return dialect == SqlDialect::Unknown ? QString() : QStringLiteral("'");
 }
 
-QString QuoteEscape(const QString &value, SqlDialect dialect) {
+QString QuoteEscape(const QString &value, SqlDialect dialect)
+{
     const QString quote = StringQuote(dialect);
     if (quote.isEmpty())
         return value;
@@ -38,30 +43,37 @@ QString QuoteEscape(const QString &value, SqlDialect dialect) {
     return escaped.replace(quote, quote + quote);
 }
 
-QString StringQuote() {
+QString StringQuote()
+{
     return StringQuote(loginContext().dialect);
 }
-QString DateQuote() {
+QString DateQuote()
+{
     return DateQuote(loginContext().dialect);
 }
-QString QuoteEscape(const QString &value) {
+QString QuoteEscape(const QString &value)
+{
     return QuoteEscape(value, loginContext().dialect);
 }
 
-QString textLiteral(const QString &value) {
+QString textLiteral(const QString &value)
+{
     // Statements shown as text always use the quote both databases read.
     return QLatin1Char('\'') + QuoteEscape(value, SqlDialect::Server) + QLatin1Char('\'');
 }
 
-QString dateLiteral(const QDate &date) {
+QString dateLiteral(const QDate &date)
+{
     return QLatin1Char('\'') + date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('\'');
 }
 
-QString dateTimeLiteral(const QDateTime &moment) {
+QString dateTimeLiteral(const QDateTime &moment)
+{
     return QLatin1Char('\'') + moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
            QLatin1Char('\'');
 }
 
-QString limitClause(int rows) {
+QString limitClause(int rows)
+{
     return QStringLiteral(" limit %1").arg(rows);
 }

@@ -8,14 +8,17 @@
 
 Statement::Statement(const QString &text, const QVariantList &values)
     : m_sql(text)
-    , m_values(values) {}
+    , m_values(values)
+{}
 
-Statement &Statement::text(const QString &fragment) {
+Statement &Statement::text(const QString &fragment)
+{
     m_sql += fragment;
     return *this;
 }
 
-Statement &Statement::value(const QVariant &value) {
+Statement &Statement::value(const QVariant &value)
+{
     m_sql += QLatin1Char('?');
     m_values.append(value);
     return *this;
@@ -23,7 +26,8 @@ Statement &Statement::value(const QVariant &value) {
 
 namespace {
 
-QString literalOf(const QVariant &v) {
+QString literalOf(const QVariant &v)
+{
     if (v.isNull() || !v.isValid())
         return QStringLiteral("NULL");
     switch (v.typeId()) {
@@ -49,7 +53,8 @@ QString literalOf(const QVariant &v) {
 
 } // namespace
 
-QString Statement::displayText() const {
+QString Statement::displayText() const
+{
     QString out;
     int next = 0;
     bool inQuote = false;
@@ -65,11 +70,13 @@ QString Statement::displayText() const {
     return out;
 }
 
-QSqlQuery Statement::exec(bool forwardOnly) const {
+QSqlQuery Statement::exec(bool forwardOnly) const
+{
     return exec(SharedConnection::database(), forwardOnly);
 }
 
-QSqlQuery Statement::exec(const QSqlDatabase &db, bool forwardOnly) const {
+QSqlQuery Statement::exec(const QSqlDatabase &db, bool forwardOnly) const
+{
     QSqlQuery query(db);
     query.setForwardOnly(forwardOnly);
     if (m_values.isEmpty()) {
@@ -84,11 +91,13 @@ QSqlQuery Statement::exec(const QSqlDatabase &db, bool forwardOnly) const {
     return query;
 }
 
-bool Statement::run(QString *error) const {
+bool Statement::run(QString *error) const
+{
     return run(SharedConnection::database(), error);
 }
 
-bool Statement::run(const QSqlDatabase &db, QString *error) const {
+bool Statement::run(const QSqlDatabase &db, QString *error) const
+{
     QSqlQuery q = exec(db);
     if (q.lastError().isValid()) {
         if (error)
@@ -98,7 +107,8 @@ bool Statement::run(const QSqlDatabase &db, QString *error) const {
     return true;
 }
 
-QVariant Statement::scalar(QString *error) const {
+QVariant Statement::scalar(QString *error) const
+{
     QSqlQuery q = exec();
     if (q.lastError().isValid()) {
         if (error)
@@ -108,7 +118,8 @@ QVariant Statement::scalar(QString *error) const {
     return q.next() ? q.value(0) : QVariant();
 }
 
-QString Statement::lastError(const QSqlQuery &query) {
+QString Statement::lastError(const QSqlQuery &query)
+{
     const QSqlError e = query.lastError();
     QString text = e.databaseText().trimmed();
     if (text.isEmpty())
@@ -117,19 +128,23 @@ QString Statement::lastError(const QSqlQuery &query) {
 }
 
 Transaction::Transaction(QSqlDatabase db)
-    : m_db(std::move(db)) {
+    : m_db(std::move(db))
+{
     m_active = m_db.transaction();
 }
 
 Transaction::Transaction()
-    : Transaction(SharedConnection::database()) {}
+    : Transaction(SharedConnection::database())
+{}
 
-Transaction::~Transaction() {
+Transaction::~Transaction()
+{
     if (m_active)
         m_db.rollback();
 }
 
-bool Transaction::commit(QString *error) {
+bool Transaction::commit(QString *error)
+{
     if (!m_active)
         return false;
     m_active = false;
@@ -142,20 +157,23 @@ bool Transaction::commit(QString *error) {
     return true;
 }
 
-void Transaction::rollback() {
+void Transaction::rollback()
+{
     if (m_active) {
         m_db.rollback();
         m_active = false;
     }
 }
 
-QVariant sqlDate(const QDate &date) {
+QVariant sqlDate(const QDate &date)
+{
     if (!date.isValid())
         return QVariant(QMetaType(QMetaType::QString));
     return date.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-QVariant sqlDateTime(const QDateTime &moment) {
+QVariant sqlDateTime(const QDateTime &moment)
+{
     if (!moment.isValid())
         return QVariant(QMetaType(QMetaType::QString));
     if (moment.time() == QTime(0, 0))
@@ -163,7 +181,8 @@ QVariant sqlDateTime(const QDateTime &moment) {
     return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QDateTime dateTimeFromSql(const QVariant &value) {
+QDateTime dateTimeFromSql(const QVariant &value)
+{
     if (value.isNull() || !value.isValid())
         return QDateTime();
     if (value.typeId() == QMetaType::QDateTime)
@@ -184,11 +203,13 @@ QDateTime dateTimeFromSql(const QVariant &value) {
     return dt;
 }
 
-QDate dateFromSql(const QVariant &value) {
+QDate dateFromSql(const QVariant &value)
+{
     return dateTimeFromSql(value).date();
 }
 
-bool flagFromSql(const QVariant &value) {
+bool flagFromSql(const QVariant &value)
+{
     if (value.isNull())
         return false;
     if (value.typeId() == QMetaType::Bool)

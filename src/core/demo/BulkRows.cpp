@@ -9,14 +9,17 @@
 #include <sqlite3.h>
 
 RowBatches::RowBatches(QSqlDatabase db)
-    : m_db(std::move(db)) {}
+    : m_db(std::move(db))
+{}
 
-RowBatches::~RowBatches() {
+RowBatches::~RowBatches()
+{
     if (m_open)
         m_db.rollback();
 }
 
-bool RowBatches::begin(QString *error) {
+bool RowBatches::begin(QString *error)
+{
     if (m_open)
         return true;
     m_open = m_db.transaction();
@@ -25,13 +28,15 @@ bool RowBatches::begin(QString *error) {
     return m_open;
 }
 
-bool RowBatches::rowDone(QString *error) {
+bool RowBatches::rowDone(QString *error)
+{
     if (++m_rows % kRows == 0)
         return finish(error);
     return true;
 }
 
-bool RowBatches::finish(QString *error) {
+bool RowBatches::finish(QString *error)
+{
     if (!m_open)
         return true;
     m_open = false;
@@ -60,10 +65,12 @@ namespace {
 class QueryBackend : public BulkInsert::Backend {
 public:
     QueryBackend(const QSqlDatabase &db, const QString &sql)
-        : m_query(db) {
+        : m_query(db)
+    {
         m_prepared = m_query.prepare(sql);
     }
-    bool ok(QString *error) const override {
+    bool ok(QString *error) const override
+    {
         if (!m_prepared && error)
             *error = Statement::lastError(m_query);
         return m_prepared;
@@ -71,11 +78,13 @@ public:
     void bind(int index, const QVariant &value) override { m_query.bindValue(index, value); }
     void bind(int index, const QString &text) override { m_query.bindValue(index, text); }
     void bind(int index, int number) override { m_query.bindValue(index, number); }
-    void bindUtf8(int index, const QByteArray &utf8) override {
+    void bindUtf8(int index, const QByteArray &utf8) override
+    {
         m_query.bindValue(index, utf8.isNull() ? QVariant(QMetaType(QMetaType::QString))
                                                : QVariant(QString::fromUtf8(utf8)));
     }
-    bool exec(QString *error) override {
+    bool exec(QString *error) override
+    {
         if (m_query.exec())
             return true;
         if (error)
@@ -101,7 +110,8 @@ struct SqliteApi {
     decltype(&sqlite3_finalize) finalize = nullptr;
     decltype(&sqlite3_errmsg16) errmsg = nullptr;
 
-    static const SqliteApi *get() {
+    static const SqliteApi *get()
+    {
         static const SqliteApi api = [] {
             SqliteApi a;
             void *lib = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_NOLOAD);
@@ -126,7 +136,8 @@ struct SqliteApi {
     }
 };
 
-sqlite3 *sqliteHandle(const QSqlDatabase &db) {
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
     if (db.driverName() != QLatin1String("QSQLITE"))
         return nullptr;
     const QVariant v = db.driver()->handle();
@@ -139,22 +150,26 @@ class SqliteBackend : public BulkInsert::Backend {
 public:
     SqliteBackend(const SqliteApi *api, sqlite3 *db, const QString &sql)
         : m_api(api)
-        , m_db(db) {
+        , m_db(db)
+    {
         if (m_api->prepare(m_db, sql.utf16(), -1, &m_stmt, nullptr) != SQLITE_OK)
             m_error = lastError();
     }
-    ~SqliteBackend() override {
+    ~SqliteBackend() override
+    {
         if (m_stmt)
             m_api->finalize(m_stmt);
     }
-    bool ok(QString *error) const override {
+    bool ok(QString *error) const override
+    {
         if (m_stmt)
             return true;
         if (error)
             *error = m_error;
         return false;
     }
-    void bind(int index, const QVariant &value) override {
+    void bind(int index, const QVariant &value) override
+    {
         if (value.isNull()) {
             m_api->bindNull(m_stmt, index + 1);
             return;
@@ -177,7 +192,8 @@ public:
             break;
         }
     }
-    void bind(int index, const QString &text) override {
+    void bind(int index, const QString &text) override
+    {
         if (text.isNull())
             m_api->bindNull(m_stmt, index + 1);
         else
@@ -185,14 +201,16 @@ public:
                             SQLITE_TRANSIENT);
     }
     void bind(int index, int number) override { m_api->bindInt(m_stmt, index + 1, number); }
-    void bindUtf8(int index, const QByteArray &utf8) override {
+    void bindUtf8(int index, const QByteArray &utf8) override
+    {
         if (utf8.isNull())
             m_api->bindNull(m_stmt, index + 1);
         else
             m_api->bindUtf8(m_stmt, index + 1, utf8.constData(), static_cast<int>(utf8.size()),
                             SQLITE_STATIC);
     }
-    bool exec(QString *error) override {
+    bool exec(QString *error) override
+    {
         const int rc = m_api->step(m_stmt);
         m_api->reset(m_stmt);
         if (rc == SQLITE_DONE)
@@ -203,7 +221,8 @@ public:
     }
 
 private:
-    QString lastError() const {
+    QString lastError() const
+    {
         return QString::fromUtf16(static_cast<const char16_t *>(m_api->errmsg(m_db)));
     }
 
@@ -216,7 +235,8 @@ private:
 } // namespace
 
 BulkInsert::BulkInsert(QSqlDatabase db, RowBatches *batches, const QString &sql)
-    : m_batches(batches) {
+    : m_batches(batches)
+{
     const SqliteApi *api = SqliteApi::get();
     sqlite3 *handle = sqliteHandle(db);
     if (api && handle)
@@ -227,27 +247,33 @@ BulkInsert::BulkInsert(QSqlDatabase db, RowBatches *batches, const QString &sql)
 
 BulkInsert::~BulkInsert() = default;
 
-bool BulkInsert::ok(QString *error) const {
+bool BulkInsert::ok(QString *error) const
+{
     return m_backend->ok(error);
 }
 
-void BulkInsert::bind(int index, const QVariant &value) {
+void BulkInsert::bind(int index, const QVariant &value)
+{
     m_backend->bind(index, value);
 }
 
-void BulkInsert::bind(int index, const QString &text) {
+void BulkInsert::bind(int index, const QString &text)
+{
     m_backend->bind(index, text);
 }
 
-void BulkInsert::bind(int index, int number) {
+void BulkInsert::bind(int index, int number)
+{
     m_backend->bind(index, number);
 }
 
-void BulkInsert::bindUtf8(int index, const QByteArray &utf8) {
+void BulkInsert::bindUtf8(int index, const QByteArray &utf8)
+{
     m_backend->bindUtf8(index, utf8);
 }
 
-bool BulkInsert::exec(QString *error) {
+bool BulkInsert::exec(QString *error)
+{
     if (!m_batches->begin(error))
         return false;
     if (!m_backend->exec(error))

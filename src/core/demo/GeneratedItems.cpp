@@ -6,19 +6,22 @@ namespace {
 
 enum Kind : quint64 { BookKind = 1, PeriodicalKind = 2, ReaderKind = 3 };
 
-QStringList list(std::initializer_list<const char *> items) {
+QStringList list(std::initializer_list<const char *> items)
+{
     QStringList out;
     for (const char *i : items)
         out << QString::fromUtf8(i);
     return out;
 }
 
-QString pickOf(GeneratorRandom &r, const QStringList &items) {
+QString pickOf(GeneratorRandom &r, const QStringList &items)
+{
     return items[r.below(items.size())];
 }
 
 // Check digit of an EAN-13 code from its first twelve digits.
-QChar eanCheck(const QString &twelve) {
+QChar eanCheck(const QString &twelve)
+{
     int sum = 0;
     for (int i = 0; i < 12; ++i)
         sum += (twelve[i].unicode() - '0') * (i % 2 ? 3 : 1);
@@ -26,7 +29,8 @@ QChar eanCheck(const QString &twelve) {
 }
 
 // Check character of a ten-digit ISBN from its first nine digits.
-QChar isbnCheck(const QString &nine) {
+QChar isbnCheck(const QString &nine)
+{
     int sum = 0;
     for (int i = 0; i < 9; ++i)
         sum += (nine[i].unicode() - '0') * (10 - i);
@@ -34,7 +38,8 @@ QChar isbnCheck(const QString &nine) {
     return c == 10 ? QLatin1Char('X') : QChar('0' + c);
 }
 
-QString digits(GeneratorRandom &r, int count) {
+QString digits(GeneratorRandom &r, int count)
+{
     QString out;
     out.reserve(count);
     for (int i = 0; i < count; ++i)
@@ -42,23 +47,27 @@ QString digits(GeneratorRandom &r, int count) {
     return out;
 }
 
-int copiesFor(GeneratorRandom &r) {
+int copiesFor(GeneratorRandom &r)
+{
     const int roll = r.below(100);
     return roll < 40 ? 1 : roll < 70 ? 2 : roll < 85 ? 3 : roll < 95 ? 4 : 5;
 }
 
-int levelFor(GeneratorRandom &r) {
+int levelFor(GeneratorRandom &r)
+{
     const int roll = r.below(100);
     return roll < 90 ? 0 : roll < 97 ? 1 : 2;
 }
 
-QDateTime workingMoment(GeneratorRandom &r, const QDate &day) {
+QDateTime workingMoment(GeneratorRandom &r, const QDate &day)
+{
     return QDateTime(day, QTime(r.between(8, 17), r.below(60), r.below(60)));
 }
 
 } // namespace
 
-const QVector<ReaderCategory> &readerCategories() {
+const QVector<ReaderCategory> &readerCategories()
+{
     static const QVector<ReaderCategory> all = {
         {QStringLiteral("普通"), 30, 5, 0, 15},
         {QStringLiteral("学生"), 30, 5, 1000, 60},
@@ -68,7 +77,8 @@ const QVector<ReaderCategory> &readerCategories() {
     return all;
 }
 
-const QVector<ItemLevel> &itemLevels() {
+const QVector<ItemLevel> &itemLevels()
+{
     static const QVector<ItemLevel> all = {
         {QStringLiteral("普通"), 0, 0},
         {QStringLiteral("新书"), 2000, 2},
@@ -77,21 +87,25 @@ const QVector<ItemLevel> &itemLevels() {
     return all;
 }
 
-QStringList locations() {
+QStringList locations()
+{
     return list({"书库", "一楼社科书库", "二楼自科书库", "三楼文学书库", "期刊阅览室", "特藏室"});
 }
 
-QStringList departments() {
+QStringList departments()
+{
     return list({"计算机学院", "文学院", "外国语学院", "数学学院", "物理学院", "经济管理学院",
                  "法学院", "医学院", "艺术学院", "图书馆", "后勤处", "校外"});
 }
 
-QStringList faculties() {
+QStringList faculties()
+{
     return list({"信息工程系", "中文系", "英语系", "数学系", "物理系", "管理系", "法律系",
                  "临床医学系", "美术系"});
 }
 
-QStringList classes() {
+QStringList classes()
+{
     QStringList out;
     const QStringList majors =
         list({"计算机", "中文", "英语", "数学", "物理", "会计", "法学", "临床", "美术"});
@@ -102,23 +116,28 @@ QStringList classes() {
     return out;
 }
 
-QStringList currencies() {
+QStringList currencies()
+{
     return list({"人民币", "美元", "港币"});
 }
 
-QStringList documents() {
+QStringList documents()
+{
     return list({"身份证", "学生证", "工作证"});
 }
 
-QStringList attachments() {
+QStringList attachments()
+{
     return list({"光盘", "磁带", "地图"});
 }
 
-QStringList administrators() {
+QStringList administrators()
+{
     return list({"超级管理员", "王丽", "陈刚"});
 }
 
-Book book(quint64 seed, int index, const QDate &today) {
+Book book(quint64 seed, int index, const QDate &today)
+{
     GeneratorRandom r = GeneratorRandom::forItem(seed, BookKind, static_cast<quint64>(index));
     static const QStringList locs = locations();
     static const QStringList admins = administrators();
@@ -163,7 +182,8 @@ Book book(quint64 seed, int index, const QDate &today) {
     return b;
 }
 
-Periodical periodical(quint64 seed, int index, const QDate &today) {
+Periodical periodical(quint64 seed, int index, const QDate &today)
+{
     GeneratorRandom r = GeneratorRandom::forItem(seed, PeriodicalKind, static_cast<quint64>(index));
     static const QStringList admins = administrators();
     const auto &titles = LibraryWords::periodicals();
@@ -196,7 +216,8 @@ Periodical periodical(quint64 seed, int index, const QDate &today) {
     return p;
 }
 
-Reader reader(quint64 seed, int index, const QDate &firstLoanDay) {
+Reader reader(quint64 seed, int index, const QDate &firstLoanDay)
+{
     GeneratorRandom r = GeneratorRandom::forItem(seed, ReaderKind, static_cast<quint64>(index));
     static const QStringList deps = departments();
     static const QStringList facs = faculties();

@@ -17,7 +17,8 @@ using namespace GeneratedItems;
 
 // Inserts the row unless the table has one whose column holds the key.
 bool addListValue(const QSqlDatabase &db, const QString &table, const QString &column,
-                  const QVariant &key, const QVariantList &row, QString *error, qint64 *rows) {
+                  const QVariant &key, const QVariantList &row, QString *error, qint64 *rows)
+{
     QSqlQuery q =
         Statement(QStringLiteral("select count(*) from %1 where %2=?").arg(table, column), {key})
             .exec(db);
@@ -37,7 +38,8 @@ bool addListValue(const QSqlDatabase &db, const QString &table, const QString &c
 
 } // namespace
 
-bool fill(const QSqlDatabase &db, qint64 *rows, QString *error) {
+bool fill(const QSqlDatabase &db, qint64 *rows, QString *error)
+{
     Transaction tx(db);
     struct List {
         const char *table;

@@ -8,16 +8,19 @@
 class GeneratorRandom {
 public:
     explicit GeneratorRandom(quint64 seed)
-        : m_state(seed) {}
+        : m_state(seed)
+    {}
     // A source for one numbered thing (a book, a reader), independent of the order in which
     // things are generated.
-    static GeneratorRandom forItem(quint64 seed, quint64 kind, quint64 index) {
+    static GeneratorRandom forItem(quint64 seed, quint64 kind, quint64 index)
+    {
         GeneratorRandom r(seed ^ (kind * 0xD1B54A32D192ED03ULL) ^ (index * 0x9E3779B97F4A7C15ULL));
         r.next();
         return r;
     }
 
-    quint64 next() {
+    quint64 next()
+    {
         quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
@@ -31,7 +34,8 @@ public:
     bool chance(double p) { return unit() < p; }
     // 0 … n-1 with the low numbers chosen more often (power > 1), as a few popular books
     // and busy readers account for most loans.
-    int skewed(int n, double power) {
+    int skewed(int n, double power)
+    {
         const int i = static_cast<int>(std::pow(unit(), power) * n);
         return i < n ? i : n - 1;
     }

@@ -19,11 +19,13 @@ namespace {
 
 using namespace GeneratedItems;
 
-QVariant nullText() {
+QVariant nullText()
+{
     return QVariant(QMetaType(QMetaType::QString));
 }
 
-QVariant textOrNull(const QString &text) {
+QVariant textOrNull(const QString &text)
+{
     return text.isEmpty() ? nullText() : QVariant(text);
 }
 
@@ -37,7 +39,8 @@ public:
         , m_size(size)
         , m_report(report)
         , m_firstLoanDay(options.today.addDays(-options.years * 365 + 1))
-        , m_firstCachedDay(options.today.addDays(-45 * 366)) {}
+        , m_firstCachedDay(options.today.addDays(-45 * 366))
+    {}
 
     bool execute(QString *error);
 
@@ -92,7 +95,8 @@ private:
     QVector<ReaderState> m_readers;
 };
 
-const QByteArray &LibraryGenerator::Run::day(const QDate &date) {
+const QByteArray &LibraryGenerator::Run::day(const QDate &date)
+{
     static const QByteArray none;
     const qint64 i = m_firstCachedDay.daysTo(date);
     if (i < 0 || i > 60 * 366)
@@ -105,19 +109,22 @@ const QByteArray &LibraryGenerator::Run::day(const QDate &date) {
     return v;
 }
 
-const QByteArray &LibraryGenerator::Run::money(qint64 raw) {
+const QByteArray &LibraryGenerator::Run::money(qint64 raw)
+{
     auto it = m_amounts.find(raw);
     if (it == m_amounts.end())
         it = m_amounts.insert(raw, Money::fromRaw(raw).toSql().toString().toUtf8());
     return it.value();
 }
 
-bool LibraryGenerator::Run::run(const QString &sql, QString *error) const {
+bool LibraryGenerator::Run::run(const QString &sql, QString *error) const
+{
     return Statement(sql).run(m_db, error);
 }
 
 bool LibraryGenerator::Run::phase(const QString &name, bool (Run::*step)(QString *, qint64 *),
-                                  QString *error) {
+                                  QString *error)
+{
     QElapsedTimer timer;
     timer.start();
     qint64 rows = 0;
@@ -131,7 +138,8 @@ bool LibraryGenerator::Run::phase(const QString &name, bool (Run::*step)(QString
     return true;
 }
 
-bool LibraryGenerator::Run::execute(QString *error) {
+bool LibraryGenerator::Run::execute(QString *error)
+{
     QSqlQuery check =
         Statement(
             QStringLiteral("select (select count(*) from 图书) + (select count(*) from 读者库)"))
@@ -174,7 +182,8 @@ bool LibraryGenerator::Run::execute(QString *error) {
     return ok;
 }
 
-bool LibraryGenerator::Run::referenceLists(QString *error, qint64 *rows) {
+bool LibraryGenerator::Run::referenceLists(QString *error, qint64 *rows)
+{
     if (!GeneratedReferenceData::fill(m_db, rows, error))
         return false;
     QSqlQuery fine = Statement(QStringLiteral("select 超期每日罚金 from 系统设置")).exec(m_db);
@@ -183,7 +192,8 @@ bool LibraryGenerator::Run::referenceLists(QString *error, qint64 *rows) {
     return true;
 }
 
-bool LibraryGenerator::Run::plan(QString *, qint64 *rows) {
+bool LibraryGenerator::Run::plan(QString *, qint64 *rows)
+{
     m_books.resize(m_size.books);
     for (int i = 0; i < m_size.books; ++i) {
         const Book b = book(m_o.seed, i, m_o.today);
@@ -218,7 +228,8 @@ bool LibraryGenerator::Run::plan(QString *, qint64 *rows) {
     return true;
 }
 
-bool LibraryGenerator::Run::loans(QString *error, qint64 *rows) {
+bool LibraryGenerator::Run::loans(QString *error, qint64 *rows)
+{
     if (m_size.loans <= 0 || m_size.readers <= 0 || m_size.books + m_size.periodicals <= 0)
         return true;
     RowBatches batches(m_db);
@@ -324,7 +335,8 @@ bool LibraryGenerator::Run::loans(QString *error, qint64 *rows) {
     return batches.finish(error);
 }
 
-bool LibraryGenerator::Run::books(QString *error, qint64 *rows) {
+bool LibraryGenerator::Run::books(QString *error, qint64 *rows)
+{
     RowBatches batches(m_db);
     BulkInsert insert(
         m_db, &batches,
@@ -406,7 +418,8 @@ bool LibraryGenerator::Run::books(QString *error, qint64 *rows) {
     return batches.finish(error);
 }
 
-bool LibraryGenerator::Run::periodicals(QString *error, qint64 *rows) {
+bool LibraryGenerator::Run::periodicals(QString *error, qint64 *rows)
+{
     RowBatches batches(m_db);
     BulkInsert insert(
         m_db, &batches,
@@ -461,7 +474,8 @@ bool LibraryGenerator::Run::periodicals(QString *error, qint64 *rows) {
     return batches.finish(error);
 }
 
-bool LibraryGenerator::Run::readers(QString *error, qint64 *rows) {
+bool LibraryGenerator::Run::readers(QString *error, qint64 *rows)
+{
     RowBatches batches(m_db);
     BulkInsert insert(
         m_db, &batches,
@@ -546,7 +560,8 @@ bool LibraryGenerator::Run::readers(QString *error, qint64 *rows) {
     return batches.finish(error);
 }
 
-bool LibraryGenerator::Run::indexes(QString *error, qint64 *rows) {
+bool LibraryGenerator::Run::indexes(QString *error, qint64 *rows)
+{
     for (const QString &sql : Schema::createStatements(SqlDialect::Embedded)) {
         if (!sql.startsWith(QLatin1String("create index")))
             continue;
@@ -558,19 +573,23 @@ bool LibraryGenerator::Run::indexes(QString *error, qint64 *rows) {
 }
 
 LibraryGenerator::LibraryGenerator(QSqlDatabase db)
-    : LibraryGenerator(std::move(db), Options()) {}
+    : LibraryGenerator(std::move(db), Options())
+{}
 
 LibraryGenerator::LibraryGenerator(QSqlDatabase db, Options options)
     : m_db(std::move(db))
-    , m_options(std::move(options)) {}
+    , m_options(std::move(options))
+{}
 
-bool LibraryGenerator::generate(const Size &size, QString *error) {
+bool LibraryGenerator::generate(const Size &size, QString *error)
+{
     QString dummy;
     Run run(m_db, m_options, size, m_report);
     return run.execute(error ? error : &dummy);
 }
 
-LibraryGenerator::Size LibraryGenerator::demoSize() {
+LibraryGenerator::Size LibraryGenerator::demoSize()
+{
     Size s;
     s.books = 200;
     s.periodicals = 20;
@@ -579,6 +598,7 @@ LibraryGenerator::Size LibraryGenerator::demoSize() {
     return s;
 }
 
-bool LibraryGenerator::fillDemo(QSqlDatabase db, QString *error) {
+bool LibraryGenerator::fillDemo(QSqlDatabase db, QString *error)
+{
     return LibraryGenerator(std::move(db)).generate(demoSize(), error);
 }

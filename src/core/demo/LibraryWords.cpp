@@ -8,38 +8,44 @@ namespace LibraryWords {
 
 namespace {
 
-Text word(const char *utf8) {
+Text word(const char *utf8)
+{
     const QString text = QString::fromUtf8(utf8);
     return {text, PinyinInitials(text)};
 }
 
-QVector<Text> words(std::initializer_list<const char *> list) {
+QVector<Text> words(std::initializer_list<const char *> list)
+{
     QVector<Text> out;
     for (const char *w : list)
         out.append(word(w));
     return out;
 }
 
-void append(Text &into, const Text &part) {
+void append(Text &into, const Text &part)
+{
     into.text += part.text;
     into.py += part.py;
 }
 
-const QVector<Text> &modifiers() {
+const QVector<Text> &modifiers()
+{
     static const QVector<Text> all =
         words({"现代", "实用", "中国", "简明", "新编", "基础", "高级", "当代", "世界", "图解",
                "大学", "趣味", "经典", "全新", "系统", "比较"});
     return all;
 }
 
-const QVector<Text> &suffixes() {
+const QVector<Text> &suffixes()
+{
     static const QVector<Text> all =
         words({"教程", "导论", "研究", "手册", "概论", "入门", "史", "文集", "讲义", "指南", "十讲",
                "原理", "精要", "与实践", "百问"});
     return all;
 }
 
-const QVector<Text> &editions() {
+const QVector<Text> &editions()
+{
     static const QVector<Text> all =
         words({"（第2版）", "（第3版）", "（修订本）", "（上）", "（下）", "（增订版）"});
     return all;
@@ -47,7 +53,8 @@ const QVector<Text> &editions() {
 
 } // namespace
 
-const QVector<Classification> &classifications() {
+const QVector<Classification> &classifications()
+{
     static const QVector<Classification> all = [] {
         auto c = [](const char *number, const char *category, const char *sub,
                     std::initializer_list<const char *> topics) {
@@ -97,7 +104,8 @@ const QVector<Classification> &classifications() {
     return all;
 }
 
-const QVector<Publisher> &publishers() {
+const QVector<Publisher> &publishers()
+{
     static const QVector<Publisher> all = [] {
         auto p = [](const char *name, const char *digits, const char *place) {
             return Publisher{QString::fromUtf8(name), QString::fromLatin1(digits),
@@ -139,7 +147,8 @@ const QVector<Publisher> &publishers() {
     return all;
 }
 
-const QVector<Periodical> &periodicals() {
+const QVector<Periodical> &periodicals()
+{
     static const QVector<Periodical> all = [] {
         auto q = [](const char *name, const char *issn, const char *cn, const char *post,
                     const char *publisher, int perYear) {
@@ -172,7 +181,8 @@ const QVector<Periodical> &periodicals() {
     return all;
 }
 
-QStringList categories() {
+QStringList categories()
+{
     QStringList out;
     for (const Classification &c : classifications()) {
         if (!out.contains(c.category))
@@ -181,7 +191,8 @@ QStringList categories() {
     return out;
 }
 
-QStringList subcategories() {
+QStringList subcategories()
+{
     QStringList out;
     for (const Classification &c : classifications()) {
         if (!out.contains(c.subcategory))
@@ -190,7 +201,8 @@ QStringList subcategories() {
     return out;
 }
 
-Text bookTitle(GeneratorRandom &r, int classification) {
+Text bookTitle(GeneratorRandom &r, int classification)
+{
     const Classification &c = classifications()[classification];
     Text title;
     const bool literature = c.number.startsWith(QLatin1Char('I'));
@@ -215,7 +227,8 @@ Text bookTitle(GeneratorRandom &r, int classification) {
     return title;
 }
 
-Text personName(GeneratorRandom &r) {
+Text personName(GeneratorRandom &r)
+{
     static const QVector<Text> surnames =
         words({"王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周", "徐", "孙",   "马",
                "朱", "胡", "郭", "何", "高", "林", "罗", "郑", "梁", "谢", "宋", "唐",   "许",
@@ -233,7 +246,8 @@ Text personName(GeneratorRandom &r) {
     return name;
 }
 
-QString summary(GeneratorRandom &r, const QString &title) {
+QString summary(GeneratorRandom &r, const QString &title)
+{
     static const QStringList templates = {
         QStringLiteral("本书系统介绍了%1的主要内容，适合初学者阅读。"),
         QStringLiteral("《%1》是一部广受读者欢迎的作品，多次重印。"),
@@ -246,7 +260,8 @@ QString summary(GeneratorRandom &r, const QString &title) {
     return t.contains(QLatin1String("%1")) ? t.arg(title) : t;
 }
 
-QString address(GeneratorRandom &r) {
+QString address(GeneratorRandom &r)
+{
     static const QStringList cities = {
         QStringLiteral("北京市海淀区"), QStringLiteral("上海市徐汇区"),
         QStringLiteral("南京市鼓楼区"), QStringLiteral("武汉市洪山区"),

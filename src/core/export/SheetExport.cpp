@@ -13,7 +13,8 @@ namespace {
 
 using Kind = XlsxWriter::Kind;
 
-Kind kindOf(Schema::ColumnType type) {
+Kind kindOf(Schema::ColumnType type)
+{
     switch (type) {
     case Schema::ColumnType::Text:
     case Schema::ColumnType::Memo:
@@ -35,7 +36,8 @@ Kind kindOf(Schema::ColumnType type) {
 // The kind of a result column by its name: a column of the library's tables is read the
 // way that column is typed; a name that means different types in different tables, or an
 // expression, is read by its values.
-Kind kindOfField(const QString &field) {
+Kind kindOfField(const QString &field)
+{
     static const QHash<QString, Kind> known = [] {
         QHash<QString, Kind> byName;
         QHash<QString, bool> ambiguous;
@@ -59,8 +61,8 @@ Kind kindOfField(const QString &field) {
 
 } // namespace
 
-Result writeQuery(QSqlQuery &query, int firstField, int lastField, const QString &path,
-                  int maxRows) {
+Result writeQuery(QSqlQuery &query, int firstField, int lastField, const QString &path, int maxRows)
+{
     Result result;
     if (!query.isActive()) {
         result.error = QStringLiteral("查询没有结果：") + Statement::lastError(query);
@@ -120,8 +122,8 @@ Result writeQuery(QSqlQuery &query, int firstField, int lastField, const QString
     return result;
 }
 
-Result writeTexts(const QStringList &titles, const QVector<QStringList> &rows,
-                  const QString &path) {
+Result writeTexts(const QStringList &titles, const QVector<QStringList> &rows, const QString &path)
+{
     Result result;
     XlsxWriter writer;
     if (!writer.open(path) || !writer.addHeaderRow(titles)) {

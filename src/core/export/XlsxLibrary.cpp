@@ -12,12 +12,14 @@ struct Loaded {
     QString error;
 };
 
-template <typename F> bool resolve(void *handle, const char *name, F *target) {
+template <typename F> bool resolve(void *handle, const char *name, F *target)
+{
     *target = reinterpret_cast<F>(dlsym(handle, name));
     return *target != nullptr;
 }
 
-Loaded load() {
+Loaded load()
+{
     Loaded l;
     void *handle = nullptr;
     for (const char *name : {"libxlsxwriter.so.4", "libxlsxwriter.so"}) {
@@ -48,7 +50,8 @@ Loaded load() {
 
 } // namespace
 
-const Functions *functions(QString *error) {
+const Functions *functions(QString *error)
+{
     static const Loaded loaded = load();
     if (!loaded.ok) {
         if (error)

@@ -19,7 +19,8 @@ constexpr int kMaxTextLength = 32767;
 
 const QDate kEpoch(1899, 12, 30);
 
-int shownWidth(const QString &text) {
+int shownWidth(const QString &text)
+{
     int width = 0;
     for (const QChar c : text)
         width += c.unicode() >= 0x1100 ? 2 : 1;
@@ -28,13 +29,15 @@ int shownWidth(const QString &text) {
 
 // Text that a spreadsheet would read as a number. Leading zeros ("007") and long digit
 // runs (card numbers) stay text so that nothing is lost.
-bool looksNumeric(const QString &text) {
+bool looksNumeric(const QString &text)
+{
     static const QRegularExpression re(QStringLiteral("^-?(0|[1-9][0-9]{0,14})(\\.[0-9]{1,10})?$"));
     return re.match(text).hasMatch();
 }
 
 // Reads "yyyy-MM-dd" and "yyyy-MM-dd HH:mm:ss" quickly: an export may hold millions of them.
-bool parseIsoMoment(const QString &text, QDate *date, int *seconds) {
+bool parseIsoMoment(const QString &text, QDate *date, int *seconds)
+{
     const int n = text.size();
     if (n != 10 && n != 19)
         return false;
@@ -62,7 +65,8 @@ bool parseIsoMoment(const QString &text, QDate *date, int *seconds) {
     return date->isValid();
 }
 
-bool looksLikeDate(const QString &text) {
+bool looksLikeDate(const QString &text)
+{
     static const QRegularExpression re(
         QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}( [0-9]{2}:[0-9]{2}(:[0-9]{2})?)?$"));
     return re.match(text).hasMatch();
@@ -72,11 +76,13 @@ bool looksLikeDate(const QString &text) {
 
 XlsxWriter::XlsxWriter() = default;
 
-XlsxWriter::~XlsxWriter() {
+XlsxWriter::~XlsxWriter()
+{
     close();
 }
 
-bool XlsxWriter::open(const QString &path, const QVector<Kind> &kinds) {
+bool XlsxWriter::open(const QString &path, const QVector<Kind> &kinds)
+{
     close();
     m_error.clear();
     m_row = 0;
@@ -110,20 +116,23 @@ bool XlsxWriter::open(const QString &path, const QVector<Kind> &kinds) {
     return true;
 }
 
-bool XlsxWriter::fail(int code) {
+bool XlsxWriter::fail(int code)
+{
     m_error = QStringLiteral("写入 Excel 文件失败：%1")
                   .arg(QString::fromUtf8(m_lib->lxw_strerror(static_cast<lxw_error>(code))));
     return false;
 }
 
-void XlsxWriter::widen(int column, int width) {
+void XlsxWriter::widen(int column, int width)
+{
     if (column >= m_widths.size())
         m_widths.resize(column + 1, 0);
     if (width > m_widths[column])
         m_widths[column] = width;
 }
 
-bool XlsxWriter::addRow(const QVariantList &values) {
+bool XlsxWriter::addRow(const QVariantList &values)
+{
     if (!m_sheet)
         return false;
     if (m_row >= kMaxRows) {
@@ -138,7 +147,8 @@ bool XlsxWriter::addRow(const QVariantList &values) {
     return true;
 }
 
-bool XlsxWriter::addTextRow(const QStringList &texts) {
+bool XlsxWriter::addTextRow(const QStringList &texts)
+{
     QVariantList values;
     values.reserve(texts.size());
     for (const QString &t : texts)
@@ -146,7 +156,8 @@ bool XlsxWriter::addTextRow(const QStringList &texts) {
     return addRow(values);
 }
 
-bool XlsxWriter::addHeaderRow(const QStringList &titles) {
+bool XlsxWriter::addHeaderRow(const QStringList &titles)
+{
     if (!m_sheet)
         return false;
     for (int c = 0; c < titles.size(); ++c) {
@@ -157,7 +168,8 @@ bool XlsxWriter::addHeaderRow(const QStringList &titles) {
     return true;
 }
 
-bool XlsxWriter::writeCell(int column, const QVariant &value) {
+bool XlsxWriter::writeCell(int column, const QVariant &value)
+{
     if (!value.isValid() || value.isNull())
         return true;
     const Kind kind = column < m_kinds.size() ? m_kinds[column] : Kind::Auto;
@@ -214,7 +226,8 @@ bool XlsxWriter::writeCell(int column, const QVariant &value) {
     return writeText(column, text);
 }
 
-bool XlsxWriter::writeText(int column, const QString &text, bool convert) {
+bool XlsxWriter::writeText(int column, const QString &text, bool convert)
+{
     if (text.isEmpty())
         return true;
     const Kind kind = column < m_kinds.size() ? m_kinds[column] : Kind::Auto;
@@ -234,20 +247,23 @@ bool XlsxWriter::writeText(int column, const QString &text, bool convert) {
     return e == LXW_NO_ERROR || fail(e);
 }
 
-bool XlsxWriter::writeNumber(int column, double value, int width) {
+bool XlsxWriter::writeNumber(int column, double value, int width)
+{
     widen(column, width);
     const lxw_error e = m_lib->worksheet_write_number(
         m_sheet, static_cast<lxw_row_t>(m_row), static_cast<lxw_col_t>(column), value, nullptr);
     return e == LXW_NO_ERROR || fail(e);
 }
 
-bool XlsxWriter::writeMoment(int column, const QDateTime &moment) {
+bool XlsxWriter::writeMoment(int column, const QDateTime &moment)
+{
     if (!moment.isValid())
         return true;
     return writeMoment(column, moment.date(), moment.time().msecsSinceStartOfDay() / 1000);
 }
 
-bool XlsxWriter::writeMoment(int column, const QDate &date, int seconds) {
+bool XlsxWriter::writeMoment(int column, const QDate &date, int seconds)
+{
     // Spreadsheet dates count days from 1899-12-30; the time is the fraction of the day.
     const qint64 days = date.toJulianDay() - kEpoch.toJulianDay();
     // Before March 1900 the spreadsheet calendar counts a day that never was; keep text.
@@ -267,7 +283,8 @@ bool XlsxWriter::writeMoment(int column, const QDate &date, int seconds) {
     return e == LXW_NO_ERROR || fail(e);
 }
 
-bool XlsxWriter::close() {
+bool XlsxWriter::close()
+{
     if (!m_workbook)
         return m_error.isEmpty();
     for (int c = 0; c < m_widths.size(); ++c) {

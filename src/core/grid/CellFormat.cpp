@@ -8,7 +8,8 @@
 
 namespace {
 
-bool isNumeric(const QVariant &v) {
+bool isNumeric(const QVariant &v)
+{
     switch (v.typeId()) {
     case QMetaType::Int:
     case QMetaType::LongLong:
@@ -22,7 +23,8 @@ bool isNumeric(const QVariant &v) {
     }
 }
 
-QString numberText(const QVariant &v) {
+QString numberText(const QVariant &v)
+{
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
         return Money::fromDouble(v.toDouble()).toString();
     if (isNumeric(v))
@@ -37,7 +39,8 @@ QString numberText(const QVariant &v) {
 
 namespace CellText {
 
-QString format(const QVariant &value, CellFormat format) {
+QString format(const QVariant &value, CellFormat format)
+{
     if (value.isNull() || !value.isValid())
         return QString();
     switch (format) {
@@ -73,13 +76,15 @@ QString format(const QVariant &value, CellFormat format) {
     }
 }
 
-bool isRightAligned(const QVariant &sample, CellFormat format) {
+bool isRightAligned(const QVariant &sample, CellFormat format)
+{
     if (format == CellFormat::Money || format == CellFormat::Number)
         return true;
     return format == CellFormat::Auto && isNumeric(sample);
 }
 
-QString sum(const QVariant &value, CellFormat format, bool whole) {
+QString sum(const QVariant &value, CellFormat format, bool whole)
+{
     const Money m = Money::fromVariant(value);
     if (whole)
         return QString::number(std::llround(m.toDouble()));

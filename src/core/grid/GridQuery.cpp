@@ -9,7 +9,8 @@
 namespace {
 
 // The base statement as a sub-select: blanks and a closing semicolon taken off.
-QString subSelect(const QString &sql) {
+QString subSelect(const QString &sql)
+{
     QString s = sql.trimmed();
     while (s.endsWith(QLatin1Char(';')))
         s = s.chopped(1).trimmed();
@@ -17,7 +18,8 @@ QString subSelect(const QString &sql) {
 }
 
 // Text for a "contains" pattern: the wildcard characters of like are matched literally.
-QString likePattern(const QString &text) {
+QString likePattern(const QString &text)
+{
     QString escaped;
     for (const QChar c : text) {
         if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
@@ -29,11 +31,13 @@ QString likePattern(const QString &text) {
 
 } // namespace
 
-GridQuery::GridQuery(const Statement &base) {
+GridQuery::GridQuery(const Statement &base)
+{
     setBase(base);
 }
 
-void GridQuery::setBase(const Statement &base) {
+void GridQuery::setBase(const Statement &base)
+{
     m_base = Statement(subSelect(base.sql()), base.values());
     m_fields.clear();
     m_sortField.clear();
@@ -41,7 +45,8 @@ void GridQuery::setBase(const Statement &base) {
     m_filters.clear();
 }
 
-QString GridQuery::resolveField(const QString &name) const {
+QString GridQuery::resolveField(const QString &name) const
+{
     for (const QString &f : m_fields) {
         if (f == name)
             return f;
@@ -53,7 +58,8 @@ QString GridQuery::resolveField(const QString &name) const {
     return QString();
 }
 
-bool GridQuery::setSort(const QString &field, Qt::SortOrder order, QString *error) {
+bool GridQuery::setSort(const QString &field, Qt::SortOrder order, QString *error)
+{
     const QString real = resolveField(field);
     if (real.isEmpty()) {
         if (error)
@@ -66,7 +72,8 @@ bool GridQuery::setSort(const QString &field, Qt::SortOrder order, QString *erro
 }
 
 bool GridQuery::setFilter(const QString &field, FilterKind kind, const QVariant &value,
-                          QString *error) {
+                          QString *error)
+{
     const QString real = resolveField(field);
     if (real.isEmpty()) {
         if (error)
@@ -78,7 +85,8 @@ bool GridQuery::setFilter(const QString &field, FilterKind kind, const QVariant 
     return true;
 }
 
-void GridQuery::removeFilter(const QString &field) {
+void GridQuery::removeFilter(const QString &field)
+{
     const QString real = resolveField(field);
     for (int i = m_filters.size() - 1; i >= 0; --i) {
         if (m_filters[i].field == real)
@@ -86,7 +94,8 @@ void GridQuery::removeFilter(const QString &field) {
     }
 }
 
-const GridQuery::Filter *GridQuery::filterOf(const QString &field) const {
+const GridQuery::Filter *GridQuery::filterOf(const QString &field) const
+{
     const QString real = resolveField(field);
     for (const Filter &f : m_filters) {
         if (f.field == real)
@@ -95,13 +104,15 @@ const GridQuery::Filter *GridQuery::filterOf(const QString &field) const {
     return nullptr;
 }
 
-QString GridQuery::quoteIdentifier(const QString &name) {
+QString GridQuery::quoteIdentifier(const QString &name)
+{
     QString inner = name;
     inner.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
-Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilterOf) const {
+Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilterOf) const
+{
     Statement st(QStringLiteral("select ") + selectList + QStringLiteral(" from (") + m_base.sql() +
                      QStringLiteral(") t"),
                  m_base.values());
@@ -129,7 +140,8 @@ Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilte
     return st;
 }
 
-QString GridQuery::orderClause(bool reversed) const {
+QString GridQuery::orderClause(bool reversed) const
+{
     if (m_sortField.isEmpty())
         return QString();
     const bool ascending = (m_sortOrder == Qt::AscendingOrder) != reversed;
@@ -141,27 +153,32 @@ QString GridQuery::orderClause(bool reversed) const {
     return clause;
 }
 
-Statement GridQuery::probe() const {
+Statement GridQuery::probe() const
+{
     return Statement(QStringLiteral("select * from (") + m_base.sql() +
                          QStringLiteral(") t limit 0"),
                      m_base.values());
 }
 
-Statement GridQuery::rows() const {
+Statement GridQuery::rows() const
+{
     return wrapped(QStringLiteral("*")).text(orderClause());
 }
 
-Statement GridQuery::reversedPage(qint64 offsetFromEnd, int limit) const {
+Statement GridQuery::reversedPage(qint64 offsetFromEnd, int limit) const
+{
     return wrapped(QStringLiteral("*"))
         .text(orderClause(true))
         .text(QStringLiteral(" limit %1 offset %2").arg(limit).arg(offsetFromEnd));
 }
 
-bool GridQuery::canReverse() const {
+bool GridQuery::canReverse() const
+{
     return !m_sortField.isEmpty() && !resolveField(m_tieBreaker).isEmpty();
 }
 
-void GridQuery::dropUnknownColumns() {
+void GridQuery::dropUnknownColumns()
+{
     if (!m_sortField.isEmpty() && resolveField(m_sortField).isEmpty())
         m_sortField.clear();
     for (int i = m_filters.size() - 1; i >= 0; --i) {
@@ -170,11 +187,13 @@ void GridQuery::dropUnknownColumns() {
     }
 }
 
-Statement GridQuery::page(qint64 offset, int limit) const {
+Statement GridQuery::page(qint64 offset, int limit) const
+{
     return rows().text(QStringLiteral(" limit %1 offset %2").arg(limit).arg(offset));
 }
 
-Statement GridQuery::totals(const QStringList &sumFields) const {
+Statement GridQuery::totals(const QStringList &sumFields) const
+{
     QString list = QStringLiteral("count(*)");
     for (const QString &f : sumFields) {
         const QString real = resolveField(f);
@@ -186,7 +205,8 @@ Statement GridQuery::totals(const QStringList &sumFields) const {
     return wrapped(list);
 }
 
-Statement GridQuery::distinctValues(const QString &field, int limit) const {
+Statement GridQuery::distinctValues(const QString &field, int limit) const
+{
     const QString real = resolveField(field);
     if (real.isEmpty())
         return Statement();
@@ -196,7 +216,8 @@ Statement GridQuery::distinctValues(const QString &field, int limit) const {
 }
 
 bool GridQuery::loadTotals(const QStringList &sumFields, qint64 *count, QVariantList *sums,
-                           QString *error) const {
+                           QString *error) const
+{
     QSqlQuery q = totals(sumFields).exec();
     if (q.lastError().isValid() || !q.next()) {
         if (error)
@@ -213,7 +234,8 @@ bool GridQuery::loadTotals(const QStringList &sumFields, qint64 *count, QVariant
     return true;
 }
 
-bool GridQuery::loadFieldNames(QString *error) {
+bool GridQuery::loadFieldNames(QString *error)
+{
     QSqlQuery q = probe().exec();
     if (q.lastError().isValid() || !q.isActive()) {
         if (error)

@@ -4,7 +4,8 @@
 #include <QSqlQuery>
 #include <algorithm>
 
-bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *error) {
+bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *error)
+{
     clear();
     if (!query || !query->hasBase()) {
         if (error)
@@ -29,7 +30,8 @@ bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *err
     return true;
 }
 
-bool GridRows::reload(QString *error) {
+bool GridRows::reload(QString *error)
+{
     m_failed.clear();
     m_pages.clear();
     m_recent.clear();
@@ -51,7 +53,8 @@ bool GridRows::reload(QString *error) {
     return true;
 }
 
-void GridRows::clear() {
+void GridRows::clear()
+{
     m_query = nullptr;
     m_sumFields.clear();
     m_sums.clear();
@@ -62,7 +65,8 @@ void GridRows::clear() {
     m_error.clear();
 }
 
-QVariant GridRows::sum(const QString &field) const {
+QVariant GridRows::sum(const QString &field) const
+{
     for (int i = 0; i < m_sumFields.size() && i < m_sums.size(); ++i) {
         if (m_sumFields[i].compare(field, Qt::CaseInsensitive) == 0)
             return m_sums[i];
@@ -70,7 +74,8 @@ QVariant GridRows::sum(const QString &field) const {
     return QVariant();
 }
 
-bool GridRows::loadPage(qint64 page, QString *error) const {
+bool GridRows::loadPage(qint64 page, QString *error) const
+{
     const qint64 start = page * kPageSize;
     const qint64 end = qMin(start + kPageSize, m_count);
     // A page in the second half of a sorted result is read from the end, backwards.
@@ -104,7 +109,8 @@ bool GridRows::loadPage(qint64 page, QString *error) const {
     return true;
 }
 
-const QVector<GridRows::Row> *GridRows::pageOf(qint64 row) const {
+const QVector<GridRows::Row> *GridRows::pageOf(qint64 row) const
+{
     if (!m_query || row < 0 || row >= m_count)
         return nullptr;
     const qint64 page = row / kPageSize;
@@ -123,7 +129,8 @@ const QVector<GridRows::Row> *GridRows::pageOf(qint64 row) const {
     return &it.value();
 }
 
-QVariant GridRows::value(qint64 row, int column) const {
+QVariant GridRows::value(qint64 row, int column) const
+{
     const QVector<Row> *rows = pageOf(row);
     const qint64 index = row % kPageSize;
     if (!rows || index >= rows->size() || column < 0 || column >= (*rows)[index].size())
@@ -131,7 +138,8 @@ QVariant GridRows::value(qint64 row, int column) const {
     return (*rows)[index][column];
 }
 
-QSqlRecord GridRows::record(qint64 row) const {
+QSqlRecord GridRows::record(qint64 row) const
+{
     QSqlRecord rec = m_layout;
     const QVector<Row> *rows = pageOf(row);
     const qint64 index = row % kPageSize;
@@ -145,11 +153,13 @@ QSqlRecord GridRows::record(qint64 row) const {
     return rec;
 }
 
-bool GridRows::isLoaded(qint64 row) const {
+bool GridRows::isLoaded(qint64 row) const
+{
     return m_pages.contains(row / kPageSize);
 }
 
-qint64 GridRows::findLoaded(int column, const QVariant &value) const {
+qint64 GridRows::findLoaded(int column, const QVariant &value) const
+{
     QList<qint64> pages = m_pages.keys();
     std::sort(pages.begin(), pages.end());
     for (qint64 p : pages) {

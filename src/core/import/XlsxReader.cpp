@@ -9,7 +9,8 @@
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
-QVariant SheetData::cell(int row, int column) const {
+QVariant SheetData::cell(int row, int column) const
+{
     if (row < 0 || row >= rows.size() || column < 0 || column >= rows[row].size())
         return QVariant();
     return rows[row][column];
@@ -26,7 +27,8 @@ struct Workbook {
     bool date1904 = false;
 };
 
-bool readEntry(QuaZip &zip, const QString &name, QByteArray *out) {
+bool readEntry(QuaZip &zip, const QString &name, QByteArray *out)
+{
     if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
         return false;
     QuaZipFile file(&zip);
@@ -37,7 +39,8 @@ bool readEntry(QuaZip &zip, const QString &name, QByteArray *out) {
     return file.getZipError() == UNZ_OK;
 }
 
-Workbook parseWorkbook(const QByteArray &xml) {
+Workbook parseWorkbook(const QByteArray &xml)
+{
     Workbook wb;
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
@@ -63,7 +66,8 @@ Workbook parseWorkbook(const QByteArray &xml) {
     return wb;
 }
 
-QHash<QString, QString> parseRelationships(const QByteArray &xml) {
+QHash<QString, QString> parseRelationships(const QByteArray &xml)
+{
     QHash<QString, QString> targets;
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
@@ -75,7 +79,8 @@ QHash<QString, QString> parseRelationships(const QByteArray &xml) {
     return targets;
 }
 
-QString resolveTarget(const QString &target) {
+QString resolveTarget(const QString &target)
+{
     if (target.startsWith(QLatin1Char('/')))
         return target.mid(1);
     QStringList parts = QStringLiteral("xl").split(QLatin1Char('/'));
@@ -89,7 +94,8 @@ QString resolveTarget(const QString &target) {
 }
 
 // The text of an <si> or <is> element: its <t> parts, without phonetic runs.
-QString readRichText(QXmlStreamReader &r) {
+QString readRichText(QXmlStreamReader &r)
+{
     QString text;
     const QString end = r.name().toString();
     int phonetic = 0;
@@ -110,7 +116,8 @@ QString readRichText(QXmlStreamReader &r) {
     return text;
 }
 
-QStringList parseSharedStrings(const QByteArray &xml) {
+QStringList parseSharedStrings(const QByteArray &xml)
+{
     QStringList strings;
     QXmlStreamReader r(xml);
     while (!r.atEnd()) {
@@ -122,7 +129,8 @@ QStringList parseSharedStrings(const QByteArray &xml) {
 
 // Whether a number format shows a date or time: the built-in date formats, and format codes
 // with date or time letters outside quoted text, escapes and [colour] brackets.
-bool isDateFormat(int id, const QString &code) {
+bool isDateFormat(int id, const QString &code)
+{
     if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
         (id >= 50 && id <= 58))
         return true;
@@ -157,7 +165,8 @@ bool isDateFormat(int id, const QString &code) {
 }
 
 // Which cell styles (by index) show dates.
-QVector<bool> parseDateStyles(const QByteArray &xml) {
+QVector<bool> parseDateStyles(const QByteArray &xml)
+{
     QHash<int, QString> codes;
     QVector<bool> dates;
     QXmlStreamReader r(xml);
@@ -182,7 +191,8 @@ QVector<bool> parseDateStyles(const QByteArray &xml) {
 }
 
 // "AB12" -> column 27 (0-based 27), row 11 (0-based). Returns false for a malformed name.
-bool parseCellName(QStringView ref, int *row, int *column) {
+bool parseCellName(QStringView ref, int *row, int *column)
+{
     int col = 0;
     int i = 0;
     for (; i < ref.size() && ref[i].isLetter(); ++i)
@@ -196,7 +206,8 @@ bool parseCellName(QStringView ref, int *row, int *column) {
     return true;
 }
 
-QVariant numberValue(const QString &text, bool isDate, bool date1904) {
+QVariant numberValue(const QString &text, bool isDate, bool date1904)
+{
     bool ok = false;
     const double d = text.trimmed().toDouble(&ok);
     if (!ok)
@@ -222,7 +233,8 @@ struct SheetParser {
     int lastRow = -1;    // last row holding a value
     int lastColumn = -1; // last column holding a value
 
-    void put(int row, int column, const QVariant &value) {
+    void put(int row, int column, const QVariant &value)
+    {
         if (!value.isValid() ||
             (value.typeId() == QMetaType::QString && value.toString().isEmpty()))
             return;
@@ -236,7 +248,8 @@ struct SheetParser {
         lastColumn = qMax(lastColumn, column);
     }
 
-    void readCell(QXmlStreamReader &r, int row, int column) {
+    void readCell(QXmlStreamReader &r, int row, int column)
+    {
         const QXmlStreamAttributes a = r.attributes();
         const QString type = a.value(QLatin1String("t")).toString();
         const int style = a.value(QLatin1String("s")).toInt();
@@ -284,7 +297,8 @@ struct SheetParser {
         put(row, column, value);
     }
 
-    bool parse(QIODevice *device, QString *error) {
+    bool parse(QIODevice *device, QString *error)
+    {
         QXmlStreamReader r(device);
         int row = -1;
         int column = -1;
@@ -325,7 +339,8 @@ struct SheetParser {
 
 } // namespace
 
-QDateTime dateFromSerial(double serial, bool date1904) {
+QDateTime dateFromSerial(double serial, bool date1904)
+{
     if (!std::isfinite(serial) || serial < 0 || serial > 2958466)
         return QDateTime();
     qint64 days = static_cast<qint64>(std::floor(serial));
@@ -345,7 +360,8 @@ QDateTime dateFromSerial(double serial, bool date1904) {
     return QDateTime(date, QTime(0, 0).addSecs(static_cast<int>(seconds)));
 }
 
-bool read(const QString &path, SheetData *sheet, QString *error) {
+bool read(const QString &path, SheetData *sheet, QString *error)
+{
     QString dummy;
     if (!error)
         error = &dummy;

@@ -32,7 +32,8 @@ struct ZintDeleter {
 
 } // namespace
 
-QVector<int> Barcode::code128Widths(int symbolValue) {
+QVector<int> Barcode::code128Widths(int symbolValue)
+{
     QVector<int> widths;
     if (symbolValue < 0 || symbolValue > kStop)
         return widths;
@@ -41,7 +42,8 @@ QVector<int> Barcode::code128Widths(int symbolValue) {
     return widths;
 }
 
-QVector<int> Barcode::code128AValues(const QString &value) {
+QVector<int> Barcode::code128AValues(const QString &value)
+{
     QVector<int> values{kStartA};
     int check = kStartA;
     int position = 1;
@@ -59,7 +61,8 @@ QVector<int> Barcode::code128AValues(const QString &value) {
     return values;
 }
 
-Barcode Barcode::encode(Symbology symbology, const QString &value) {
+Barcode Barcode::encode(Symbology symbology, const QString &value)
+{
     if (symbology == Symbology::Code39)
         return fromZint(symbology, BARCODE_CODE39, value);
 
@@ -80,11 +83,13 @@ Barcode Barcode::encode(Symbology symbology, const QString &value) {
     return b;
 }
 
-Barcode Barcode::zintCode128B(const QString &value) {
+Barcode Barcode::zintCode128B(const QString &value)
+{
     return fromZint(Symbology::Code128A, BARCODE_CODE128B, value);
 }
 
-Barcode Barcode::fromZint(Symbology symbology, int zintSymbology, const QString &value) {
+Barcode Barcode::fromZint(Symbology symbology, int zintSymbology, const QString &value)
+{
     Barcode b;
     b.m_symbology = symbology;
     b.m_text = value;
@@ -131,7 +136,8 @@ Barcode Barcode::fromZint(Symbology symbology, int zintSymbology, const QString 
     return b;
 }
 
-QVector<bool> Barcode::modules() const {
+QVector<bool> Barcode::modules() const
+{
     QVector<bool> row;
     bool dark = true;
     for (int w : m_widths) {
@@ -142,14 +148,16 @@ QVector<bool> Barcode::modules() const {
     return row;
 }
 
-int Barcode::moduleCount() const {
+int Barcode::moduleCount() const
+{
     int n = 0;
     for (int w : m_widths)
         n += w;
     return n;
 }
 
-QString Barcode::moduleString() const {
+QString Barcode::moduleString() const
+{
     QString s;
     for (bool dark : modules())
         s += dark ? QLatin1Char('1') : QLatin1Char('0');

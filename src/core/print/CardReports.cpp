@@ -7,13 +7,15 @@ namespace CardReports {
 namespace {
 
 QString text(const ReportRows &rows, int row, const char *field,
-             CellFormat format = CellFormat::Auto) {
+             CellFormat format = CellFormat::Auto)
+{
     return ReportText::value(rows, row, QString::fromUtf8(field), format);
 }
 
 } // namespace
 
-ReportModel catalogueCards(const ReportRows &books, bool numberPriceAndClass) {
+ReportModel catalogueCards(const ReportRows &books, bool numberPriceAndClass)
+{
     ReportModel model;
     model.title = QStringLiteral("书录卡");
     model.pageSize = catalogueCardSize();
@@ -75,7 +77,8 @@ ReportModel catalogueCards(const ReportRows &books, bool numberPriceAndClass) {
     return model;
 }
 
-ReportModel readerCardFronts(const ReportRows &readers, const QString &libraryName) {
+ReportModel readerCardFronts(const ReportRows &readers, const QString &libraryName)
+{
     ReportModel model;
     model.title = QStringLiteral("借阅证");
     model.pageSize = readerCardSize();
@@ -119,7 +122,8 @@ ReportModel readerCardFronts(const ReportRows &readers, const QString &libraryNa
     return model;
 }
 
-ReportModel readerCardBacks(int count, const QString &text) {
+ReportModel readerCardBacks(int count, const QString &text)
+{
     ReportModel model;
     model.title = QStringLiteral("借阅证背面");
     model.pageSize = readerCardSize();

@@ -18,10 +18,12 @@ ReportModel readerCardFronts(const ReportRows &readers, const QString &libraryNa
 // Back of each card: the same text on every card.
 ReportModel readerCardBacks(int count, const QString &text);
 
-inline QSizeF catalogueCardSize() {
+inline QSizeF catalogueCardSize()
+{
     return {125, 75};
 }
-inline QSizeF readerCardSize() {
+inline QSizeF readerCardSize()
+{
     return {85.6, 54};
 }
 

@@ -2,7 +2,8 @@
 
 #include "ReportText.h"
 
-ReportModel buildLabels(const LabelSpec &spec, const ReportRows &rows) {
+ReportModel buildLabels(const LabelSpec &spec, const ReportRows &rows)
+{
     ReportModel model;
     model.title = spec.title;
     model.pageSize = spec.pageSize;

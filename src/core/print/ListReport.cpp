@@ -26,7 +26,8 @@ struct Layout {
     QVector<double> widths; // width of each column
 };
 
-Layout layoutFor(const ListReportSpec &spec) {
+Layout layoutFor(const ListReportSpec &spec)
+{
     Layout l;
     l.right = spec.pageSize.width() - kMarginX;
     l.rowHeight = ReportText::lineHeight(spec.fontSize);
@@ -62,12 +63,14 @@ Layout layoutFor(const ListReportSpec &spec) {
     return l;
 }
 
-Qt::Alignment alignmentOf(CellFormat format) {
+Qt::Alignment alignmentOf(CellFormat format)
+{
     const bool right = format == CellFormat::Money || format == CellFormat::Number;
     return (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
-QString sumsText(const QVector<ReportSum> &sums, const ReportRows &rows, int from, int to) {
+QString sumsText(const QVector<ReportSum> &sums, const ReportRows &rows, int from, int to)
+{
     QString text;
     for (const ReportSum &s : sums)
         text += s.label + ReportText::sum(rows, s.field, s.format, from, to);
@@ -75,7 +78,8 @@ QString sumsText(const QVector<ReportSum> &sums, const ReportRows &rows, int fro
 }
 
 void addPageHeader(ReportModel &model, ReportPage &page, const ListReportSpec &spec,
-                   const Layout &l, const QDateTime &printedAt) {
+                   const Layout &l, const QDateTime &printedAt)
+{
     double y = kMarginTop;
     if (!spec.title.isEmpty()) {
         model.addText(page, QRectF(l.left, y, l.right - l.left, l.titleHeight), spec.title,
@@ -101,7 +105,8 @@ void addPageHeader(ReportModel &model, ReportPage &page, const ListReportSpec &s
 
 } // namespace
 
-ReportModel buildListReport(const ListReportSpec &spec, const ReportRows &rows) {
+ReportModel buildListReport(const ListReportSpec &spec, const ReportRows &rows)
+{
     ReportModel model;
     model.title = spec.title;
     model.pageSize = spec.pageSize;

@@ -7,7 +7,8 @@
 
 namespace ReceiptSettings {
 
-const QStringList &portChoices() {
+const QStringList &portChoices()
+{
     static const QStringList ports = {
         QStringLiteral("LPT1"), QStringLiteral("LPT2"), QStringLiteral("LPT3"),
         QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
@@ -16,7 +17,8 @@ const QStringList &portChoices() {
     return ports;
 }
 
-bool apply(IniFile &ini, const QString &port, bool printAfterLending) {
+bool apply(IniFile &ini, const QString &port, bool printAfterLending)
+{
     const QString section = QStringLiteral("PosPrt");
     const bool flagWritten =
         ini.write(section, QStringLiteral("JieChuHouDaYin"),

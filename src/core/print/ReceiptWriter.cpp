@@ -5,13 +5,16 @@
 #include <QRegularExpression>
 
 ReceiptWriter::ReceiptWriter(const QString &portName)
-    : m_path(devicePath(portName)) {}
+    : m_path(devicePath(portName))
+{}
 
-ReceiptWriter::~ReceiptWriter() {
+ReceiptWriter::~ReceiptWriter()
+{
     m_file.close();
 }
 
-QString ReceiptWriter::devicePath(const QString &portName) {
+QString ReceiptWriter::devicePath(const QString &portName)
+{
     static const QRegularExpression port(QStringLiteral("^(LPT|COM)([1-9][0-9]*)$"),
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = port.match(portName.trimmed());
@@ -22,15 +25,18 @@ QString ReceiptWriter::devicePath(const QString &portName) {
     return (parallel ? QStringLiteral("/dev/lp%1") : QStringLiteral("/dev/ttyS%1")).arg(n);
 }
 
-QByteArray ReceiptWriter::paperFeed() {
+QByteArray ReceiptWriter::paperFeed()
+{
     return QByteArray("\x0B\x1B\x4A\x8C", 4);
 }
 
-QString ReceiptWriter::timeLine(const QDateTime &moment) {
+QString ReceiptWriter::timeLine(const QDateTime &moment)
+{
     return QStringLiteral("打印时间:") + moment.toString(QStringLiteral("yy-MM-dd HH:mm:ss"));
 }
 
-bool ReceiptWriter::open(QString *error) {
+bool ReceiptWriter::open(QString *error)
+{
     if (m_path.isEmpty()) {
         if (error)
             *error = QStringLiteral("没有指定打印机端口");
@@ -45,7 +51,8 @@ bool ReceiptWriter::open(QString *error) {
     return true;
 }
 
-bool ReceiptWriter::writeBytes(const QByteArray &bytes, QString *error) {
+bool ReceiptWriter::writeBytes(const QByteArray &bytes, QString *error)
+{
     if (!m_file.isOpen()) {
         if (error)
             *error = QStringLiteral("打印机端口没有打开");
@@ -59,11 +66,13 @@ bool ReceiptWriter::writeBytes(const QByteArray &bytes, QString *error) {
     return true;
 }
 
-bool ReceiptWriter::writeLine(const QString &line, QString *error) {
+bool ReceiptWriter::writeLine(const QString &line, QString *error)
+{
     return writeBytes(Gbk::encode(line) + QByteArray("\r\n"), error);
 }
 
-bool ReceiptWriter::writeLines(const QStringList &lines, QString *error) {
+bool ReceiptWriter::writeLines(const QStringList &lines, QString *error)
+{
     for (const QString &line : lines) {
         if (!writeLine(line, error))
             return false;
@@ -71,7 +80,8 @@ bool ReceiptWriter::writeLines(const QStringList &lines, QString *error) {
     return true;
 }
 
-bool ReceiptWriter::finish(QString *error) {
+bool ReceiptWriter::finish(QString *error)
+{
     const bool written = writeBytes(paperFeed(), error);
     if (!m_file.isOpen())
         return false;
@@ -88,7 +98,8 @@ bool ReceiptWriter::finish(QString *error) {
 namespace Receipt {
 
 QStringList testLines(const QString &softName, const QString &adminName, const QDateTime &moment,
-                      const QString &text) {
+                      const QString &text)
+{
     return {QStringLiteral(" "),
             QStringLiteral(" [打印开始]"),
             QStringLiteral("[ ") + softName + QStringLiteral(" ]"),
@@ -99,7 +110,8 @@ QStringList testLines(const QString &softName, const QString &adminName, const Q
 }
 
 bool printTest(const QString &portName, const QString &softName, const QString &adminName,
-               const QDateTime &moment, const QString &text, QString *error) {
+               const QDateTime &moment, const QString &text, QString *error)
+{
     ReceiptWriter writer(portName);
     return writer.open(error) &&
            writer.writeLines(testLines(softName, adminName, moment, text), error) &&

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
-ReportPage &ReportModel::addPage() {
+ReportPage &ReportModel::addPage()
+{
     pages.append(ReportPage());
     return pages.last();
 }
 
 ReportItem &ReportModel::addText(ReportPage &page, const QRectF &rect, const QString &text,
                                  double fontSize, bool bold, Qt::Alignment alignment,
-                                 const QString &role) {
+                                 const QString &role)
+{
     ReportItem item;
     item.kind = ReportItem::Kind::Text;
     item.rect = rect;
@@ -23,7 +25,8 @@ ReportItem &ReportModel::addText(ReportPage &page, const QRectF &rect, const QSt
 }
 
 ReportItem &ReportModel::addLine(ReportPage &page, const QPointF &from, const QPointF &to,
-                                 double penWidth, const QString &role) {
+                                 double penWidth, const QString &role)
+{
     ReportItem item;
     item.kind = ReportItem::Kind::Line;
     item.rect = QRectF(from, to);
@@ -34,7 +37,8 @@ ReportItem &ReportModel::addLine(ReportPage &page, const QPointF &from, const QP
 }
 
 ReportItem &ReportModel::addFrame(ReportPage &page, const QRectF &rect, double penWidth,
-                                  const QString &role) {
+                                  const QString &role)
+{
     ReportItem item;
     item.kind = ReportItem::Kind::Frame;
     item.rect = rect;
@@ -45,7 +49,8 @@ ReportItem &ReportModel::addFrame(ReportPage &page, const QRectF &rect, double p
 }
 
 ReportItem &ReportModel::addBarcode(ReportPage &page, const QRectF &rect, const ::Barcode &barcode,
-                                    const QString &role) {
+                                    const QString &role)
+{
     ReportItem item;
     item.kind = ReportItem::Kind::Barcode;
     item.rect = rect;
@@ -58,7 +63,8 @@ ReportItem &ReportModel::addBarcode(ReportPage &page, const QRectF &rect, const 
 }
 
 ReportItem &ReportModel::addPicture(ReportPage &page, const QRectF &rect, const QImage &picture,
-                                    const QString &role) {
+                                    const QString &role)
+{
     ReportItem item;
     item.kind = ReportItem::Kind::Picture;
     item.rect = rect;
@@ -68,7 +74,8 @@ ReportItem &ReportModel::addPicture(ReportPage &page, const QRectF &rect, const 
     return page.items.last();
 }
 
-QVector<const ReportItem *> ReportModel::items(int page, const QString &role) const {
+QVector<const ReportItem *> ReportModel::items(int page, const QString &role) const
+{
     QVector<const ReportItem *> out;
     if (page < 0 || page >= pages.size())
         return out;
@@ -79,14 +86,16 @@ QVector<const ReportItem *> ReportModel::items(int page, const QString &role) co
     return out;
 }
 
-QStringList ReportModel::texts(int page, const QString &role) const {
+QStringList ReportModel::texts(int page, const QString &role) const
+{
     QStringList out;
     for (const ReportItem *item : items(page, role))
         out.append(item->text);
     return out;
 }
 
-QStringList ReportModel::allTexts(int page) const {
+QStringList ReportModel::allTexts(int page) const
+{
     QVector<const ReportItem *> texts;
     if (page < 0 || page >= pages.size())
         return {};

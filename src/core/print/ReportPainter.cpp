@@ -12,14 +12,16 @@ namespace ReportPainter {
 
 namespace {
 
-QFont fontFor(const ReportItem &item, double pixelsPerMm) {
+QFont fontFor(const ReportItem &item, double pixelsPerMm)
+{
     QFont font(ReportModel::fontFamily());
     font.setPixelSize(qMax(1, int(std::lround(item.fontSize * 25.4 / 72.0 * pixelsPerMm))));
     font.setBold(item.bold);
     return font;
 }
 
-void drawText(QPainter *p, const ReportItem &item, const QRectF &r, double s) {
+void drawText(QPainter *p, const ReportItem &item, const QRectF &r, double s)
+{
     p->setFont(fontFor(item, s));
     p->setPen(Qt::black);
     if (item.wrap) {
@@ -32,7 +34,8 @@ void drawText(QPainter *p, const ReportItem &item, const QRectF &r, double s) {
                 fm.elidedText(item.text, Qt::ElideRight, r.width()));
 }
 
-void drawBarcode(QPainter *p, const ReportItem &item, const QRectF &r, double s) {
+void drawBarcode(QPainter *p, const ReportItem &item, const QRectF &r, double s)
+{
     p->setFont(fontFor(item, s));
     const double textHeight = QFontMetricsF(p->font()).height() * 1.1;
     const Barcode &code = item.barcode;
@@ -63,7 +66,8 @@ void drawBarcode(QPainter *p, const ReportItem &item, const QRectF &r, double s)
                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, item.text);
 }
 
-void drawPicture(QPainter *p, const ReportItem &item, const QRectF &r) {
+void drawPicture(QPainter *p, const ReportItem &item, const QRectF &r)
+{
     if (item.picture.isNull())
         return;
     QSizeF size = item.picture.size();
@@ -75,7 +79,8 @@ void drawPicture(QPainter *p, const ReportItem &item, const QRectF &r) {
 
 } // namespace
 
-void paintPage(QPainter *p, const ReportModel &model, int page, const QRectF &target) {
+void paintPage(QPainter *p, const ReportModel &model, int page, const QRectF &target)
+{
     if (page < 0 || page >= model.pageCount() || model.pageSize.isEmpty())
         return;
     const double s =
@@ -113,7 +118,8 @@ void paintPage(QPainter *p, const ReportModel &model, int page, const QRectF &ta
     p->restore();
 }
 
-QPageLayout pageLayout(const ReportModel &model) {
+QPageLayout pageLayout(const ReportModel &model)
+{
     const QSizeF size = model.pageSize;
     const bool landscape = size.width() > size.height();
     const QSizeF portrait = landscape ? size.transposed() : size;
@@ -122,7 +128,8 @@ QPageLayout pageLayout(const ReportModel &model) {
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-void renderPages(const ReportModel &model, QPainter *painter, QPagedPaintDevice *device) {
+void renderPages(const ReportModel &model, QPainter *painter, QPagedPaintDevice *device)
+{
     // The device's page in its pixels; the model's page is fitted and centred in it.
     const QRectF pageRect(0, 0, device->width(), device->height());
     for (int i = 0; i < model.pageCount(); ++i) {
@@ -137,7 +144,8 @@ void renderPages(const ReportModel &model, QPainter *painter, QPagedPaintDevice 
     }
 }
 
-bool render(const ReportModel &model, QPagedPaintDevice *device, QString *error) {
+bool render(const ReportModel &model, QPagedPaintDevice *device, QString *error)
+{
     if (model.pageCount() == 0) {
         if (error)
             *error = QStringLiteral("报表没有内容");
@@ -155,7 +163,8 @@ bool render(const ReportModel &model, QPagedPaintDevice *device, QString *error)
     return true;
 }
 
-bool writePdf(const ReportModel &model, const QString &path, QString *error) {
+bool writePdf(const ReportModel &model, const QString &path, QString *error)
+{
     {
         QFile probe(path);
         if (!probe.open(QIODevice::WriteOnly)) {
@@ -171,7 +180,8 @@ bool writePdf(const ReportModel &model, const QString &path, QString *error) {
     return render(model, &writer, error);
 }
 
-QImage pageImage(const ReportModel &model, int page, double dpi) {
+QImage pageImage(const ReportModel &model, int page, double dpi)
+{
     const double s = dpi / 25.4;
     QImage image(qMax(1, int(std::ceil(model.pageSize.width() * s))),
                  qMax(1, int(std::ceil(model.pageSize.height() * s))), QImage::Format_RGB32);

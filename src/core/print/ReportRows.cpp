@@ -3,7 +3,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-bool ReportRows::load(const Statement &statement, QString *error) {
+bool ReportRows::load(const Statement &statement, QString *error)
+{
     QSqlQuery q = statement.exec();
     if (q.lastError().isValid() || !q.isActive()) {
         if (error)
@@ -20,7 +21,8 @@ bool ReportRows::load(const Statement &statement, QString *error) {
     return true;
 }
 
-void ReportRows::append(const QSqlRecord &record) {
+void ReportRows::append(const QSqlRecord &record)
+{
     QVariantList row(m_fields.size());
     for (int i = 0; i < record.count(); ++i) {
         const int index = ensureField(record.fieldName(i));
@@ -31,7 +33,8 @@ void ReportRows::append(const QSqlRecord &record) {
     m_rows.append(row);
 }
 
-void ReportRows::append(const QVariantMap &values) {
+void ReportRows::append(const QVariantMap &values)
+{
     QVariantList row(m_fields.size());
     for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
         const int index = ensureField(it.key());
@@ -42,14 +45,16 @@ void ReportRows::append(const QVariantMap &values) {
     m_rows.append(row);
 }
 
-QVariant ReportRows::value(int row, const QString &field) const {
+QVariant ReportRows::value(int row, const QString &field) const
+{
     const int index = fieldIndex(field);
     if (row < 0 || row >= m_rows.size() || index < 0)
         return QVariant();
     return m_rows[row].value(index);
 }
 
-int ReportRows::fieldIndex(const QString &field) const {
+int ReportRows::fieldIndex(const QString &field) const
+{
     const int exact = m_fields.indexOf(field);
     if (exact >= 0)
         return exact;
@@ -60,7 +65,8 @@ int ReportRows::fieldIndex(const QString &field) const {
     return -1;
 }
 
-int ReportRows::ensureField(const QString &field) {
+int ReportRows::ensureField(const QString &field)
+{
     const int index = m_fields.indexOf(field);
     if (index >= 0)
         return index;

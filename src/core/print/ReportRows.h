@@ -13,7 +13,8 @@ class ReportRows {
 public:
     ReportRows() = default;
     explicit ReportRows(const QStringList &fields)
-        : m_fields(fields) {}
+        : m_fields(fields)
+    {}
 
     // Every row of the statement; false with the database's message on failure.
     bool load(const Statement &statement, QString *error = nullptr);

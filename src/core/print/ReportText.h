@@ -18,11 +18,13 @@ QString expand(QString text, const QDateTime &printedAt, int page = 0, int pages
 QString dateText(const QDateTime &moment);
 QString timeText(const QDateTime &moment);
 // Points to millimetres.
-inline double mm(double points) {
+inline double mm(double points)
+{
     return points * 25.4 / 72.0;
 }
 // The height of a line of text of a font size, with room above and below.
-inline double lineHeight(double points) {
+inline double lineHeight(double points)
+{
     return mm(points) * 1.9;
 }
 

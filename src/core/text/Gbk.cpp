@@ -8,7 +8,8 @@ namespace {
 // One conversion through iconv; on an unconvertible input character the replacement
 // bytes are written and the walk goes on.
 QByteArray convert(const char *to, const char *from, const QByteArray &input,
-                   const QByteArray &replacement, int inputStep) {
+                   const QByteArray &replacement, int inputStep)
+{
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return {};
@@ -52,15 +53,18 @@ QByteArray convert(const char *to, const char *from, const QByteArray &input,
 
 namespace Gbk {
 
-QByteArray encode(const QString &text) {
+QByteArray encode(const QString &text)
+{
     return convert("GBK", "UTF-8", text.toUtf8(), "?", 4);
 }
 
-QString decode(const QByteArray &bytes) {
+QString decode(const QByteArray &bytes)
+{
     return QString::fromUtf8(convert("UTF-8", "GBK", bytes, "\xEF\xBF\xBD", 1));
 }
 
-int byteLength(const QString &text) {
+int byteLength(const QString &text)
+{
     return encode(text).size();
 }
 

@@ -24,7 +24,8 @@ constexpr Range kRanges[] = {
 
 } // namespace
 
-QChar PinyinInitial(unsigned char first, unsigned char second) {
+QChar PinyinInitial(unsigned char first, unsigned char second)
+{
     const unsigned code = first * 256u + second;
     for (const Range &r : kRanges) {
         if (code >= r.from && code <= r.to)
@@ -33,7 +34,8 @@ QChar PinyinInitial(unsigned char first, unsigned char second) {
     return QLatin1Char(' ');
 }
 
-QString PinyinInitials(const QString &text) {
+QString PinyinInitials(const QString &text)
+{
     QString result;
     const QByteArray bytes = Gbk::encode(text);
     for (int i = 0; i < bytes.size();) {
