@@ -8,6 +8,7 @@
 #include "db/Schema.h"
 #include "db/Statement.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>
@@ -56,6 +57,8 @@ private slots:
     void levelNameStaysOnModify();
     void publisherPrefixIsUnique();
     void everyMenuEntryHasItsWindow();
+    void newRowIsAnEmptyLineAtTheEnd_data();
+    void newRowIsAnEmptyLineAtTheEnd();
 };
 
 void AdminListsTest::addModifyDeleteAndKeepLastRow()
@@ -317,6 +320,44 @@ void AdminListsTest::everyMenuEntryHasItsWindow()
                      qPrintable(spec->table + f.column));
     }
     QCOMPARE(tables.size(), commands.size());
+}
+
+void AdminListsTest::newRowIsAnEmptyLineAtTheEnd_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("insert");
+    QTest::newRow("categories") << "TBkKindFm"
+                                << "insert into 分类 values ('文学')";
+    QTest::newRow("publishers") << "TPubFm"
+                                << "insert into 出版社名 values ('作家出版社', '7-5063', '北京')";
+    QTest::newRow("reader categories") << "TRdKindFm"
+                                       << "insert into 读者类别 values ('教师', 60, 10, 1.5)";
+}
+
+void AdminListsTest::newRowIsAnEmptyLineAtTheEnd()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, insert);
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(insert).run());
+    const ListTable list = listFor(className.toUtf8().constData());
+    const QVector<QSqlRecord> stored = rows(list);
+    QSqlQuery q = list.selectStatement(true).exec();
+    QVERIFY2(!q.lastError().isValid(), qPrintable(Statement::lastError(q)));
+    QVector<QSqlRecord> shown;
+    while (q.next())
+        shown << q.record();
+    QCOMPARE(shown.size(), stored.size() + 1);
+    for (int i = 0; i < stored.size(); ++i) {
+        for (const ListField &f : list.spec().fields)
+            QCOMPARE(shown[i].value(f.column), stored[i].value(f.column));
+    }
+    // Every column of the last line is empty, its address too.
+    const QSqlRecord added = shown.last();
+    QCOMPARE(added.count(), stored.first().count());
+    for (int c = 0; c < added.count(); ++c)
+        QVERIFY2(added.isNull(c), qPrintable(added.fieldName(c)));
 }
 
 QTEST_GUILESS_MAIN(AdminListsTest)

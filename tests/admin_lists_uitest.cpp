@@ -8,9 +8,12 @@
 #include "db/Money.h"
 #include "db/Statement.h"
 
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
@@ -74,6 +77,8 @@ private slots:
     void itemLevelEditing();
     void readerCategoryRefusesWrongDays();
     void publisherGridSorts();
+    void gridColumns_data();
+    void gridColumns();
 };
 
 void AdminListsUiTest::captions_data()
@@ -156,26 +161,33 @@ void AdminListsUiTest::addSaveCancelAndStates()
     type(w->field(0), QStringLiteral("历史"));
     click(w, QStringLiteral("取消"));
     QCOMPARE(w->field(0)->text(), QStringLiteral("文学"));
-    // While a row is added no line is current; 取消 returns to the line that was.
+    // 添加 reads the table again (a row another window added shows up) and makes the new
+    // row an empty line at the end, current; 取消 takes the line away and returns to the
+    // line that was current.
+    QVERIFY(Statement(QStringLiteral("insert into 分类 values ('别处')")).run());
     click(w, QStringLiteral("添加"));
-    QCOMPARE(w->grid()->currentRow(), -1);
+    QCOMPARE(w->grid()->rowCount(), 4);
+    QCOMPARE(w->grid()->displayText(2, QStringLiteral("名称")), QStringLiteral("别处"));
+    QCOMPARE(w->grid()->currentRow(), 3);
+    QVERIFY(w->grid()->displayText(3, QStringLiteral("名称")).isEmpty());
     type(w->field(0), QStringLiteral("不要"));
     click(w, QStringLiteral("取消"));
+    QCOMPARE(w->grid()->rowCount(), 3);
     QCOMPARE(w->grid()->currentRow(), 1);
     QCOMPARE(w->field(0)->text(), QStringLiteral("文学"));
-    QCOMPARE(scalar(QStringLiteral("select count(*) from 分类")).toInt(), 2);
+    QCOMPARE(scalar(QStringLiteral("select count(*) from 分类")).toInt(), 3);
     click(w, QStringLiteral("修改"));
     type(w->field(0), QStringLiteral("历史"));
     click(w, QStringLiteral("保存"));
     QCOMPARE(column(QStringLiteral("select 名称 from 分类")),
-             QStringList({QStringLiteral("综合"), QStringLiteral("历史")}));
+             QStringList({QStringLiteral("综合"), QStringLiteral("历史"), QStringLiteral("别处")}));
 
     // 添加 then 退出 writes nothing.
     click(w, QStringLiteral("添加"));
     type(w->field(0), QStringLiteral("不要"));
     click(w, QStringLiteral("退出"));
     QTRY_VERIFY(w.isNull());
-    QCOMPARE(scalar(QStringLiteral("select count(*) from 分类")).toInt(), 2);
+    QCOMPARE(scalar(QStringLiteral("select count(*) from 分类")).toInt(), 3);
     QCOMPARE(prompts.texts(), QStringList{QStringLiteral("请填写完整！")});
 }
 
@@ -299,10 +311,74 @@ void AdminListsUiTest::publisherGridSorts()
         QCOMPARE(w.mode(), TListEditFm::Mode::Browsing);
     }
     QCOMPARE(w.grid()->rowCount(), 3);
-    QVERIFY(w.grid()->sortBy(QStringLiteral("ISBN")));
+    // A click on a title sorts by that column.
+    QHeaderView *header = w.grid()->view()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
     QCOMPARE(w.grid()->displayText(1, QStringLiteral("ISBN")), QStringLiteral("7-02"));
     QCOMPARE(w.grid()->displayText(2, QStringLiteral("ISBN")), QStringLiteral("7-5063"));
+    // While a row is added the table shows in its stored order with the empty line last; the
+    // sort comes back with 取消.
+    click(&w, QStringLiteral("添加"));
+    QCOMPARE(w.grid()->rowCount(), 4);
+    QCOMPARE(w.grid()->currentRow(), 3);
+    QCOMPARE(w.grid()->displayText(0, QStringLiteral("出版社名")), QStringLiteral("作家出版社"));
+    click(&w, QStringLiteral("取消"));
+    QCOMPARE(w.grid()->rowCount(), 3);
+    QCOMPARE(w.grid()->displayText(1, QStringLiteral("ISBN")), QStringLiteral("7-02"));
+    QCOMPARE(w.grid()->displayText(2, QStringLiteral("ISBN")), QStringLiteral("7-5063"));
+    QCOMPARE(header->sortIndicatorSection(), 0);
     QVERIFY(prompts.entries().isEmpty());
+}
+
+void AdminListsUiTest::gridColumns_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QStringList>("labels");
+    // The reader categories show every column of their table.
+    QTest::newRow("reader categories")
+        << "TRdKindFm" << QStringList{"类别名", "借阅天数", "借阅数量限制", "租金"}
+        << QStringList{"读者类别名:", "借阅天数:", "数量限制:", "租金:"};
+    QTest::newRow("item levels") << "TRentLevelFm" << QStringList{"名称", "租金", "可借数量"}
+                                 << QStringList{"名称:", "租金(元):", "可借数量:"};
+    QTest::newRow("publishers") << "TPubFm" << QStringList{"ISBN", "出版社名", "出版地"}
+                                << QStringList{"出版社名:", "ISBN:", "出版地:"};
+    QTest::newRow("currencies") << "TMoneyKindFm" << QStringList{"币种"} << QStringList{};
+}
+
+void AdminListsUiTest::gridColumns()
+{
+    QFETCH(QString, className);
+    QFETCH(QStringList, titles);
+    QFETCH(QStringList, labels);
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    TListEditFm w(*ListSpecs::byClass(className));
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+    QStringList shown;
+    for (const ResultGrid::Column &c : w.grid()->visibleColumns())
+        shown << c.caption;
+    QCOMPARE(shown, titles);
+    if (className == QStringLiteral("TRdKindFm")) {
+        QSqlQuery q = Statement(QStringLiteral("select * from 读者类别")).exec();
+        QCOMPARE(q.record().count(), titles.size());
+    }
+    QStringList shownLabels;
+    for (QLabel *l : w.findChildren<QLabel *>()) {
+        if (l->text().endsWith(QLatin1Char(':')))
+            shownLabels << l->text();
+    }
+    QCOMPARE(shownLabels, labels);
+    QStringList hints;
+    for (QLabel *l : w.findChildren<QLabel *>()) {
+        if (l->text().startsWith(QLatin1Char('(')))
+            hints << l->text();
+    }
+    QCOMPARE(hints, className == QStringLiteral("TRentLevelFm")
+                        ? QStringList{QStringLiteral("(0 就是不限制)")}
+                        : QStringList());
 }
 
 QTEST_MAIN(AdminListsUiTest)

@@ -117,10 +117,16 @@ void TListEditFm::showEvent(QShowEvent *event)
 void TListEditFm::reload(const QString &selectRowKey)
 {
     QString error;
-    // A refresh keeps the current line where its row still exists.
-    const bool read = m_grid->fieldNames().isEmpty()
-                          ? m_grid->setStatement(m_list.selectStatement(), &error)
-                          : m_grid->refresh(&error);
+    bool read = false;
+    if (m_showsNewRow || m_grid->fieldNames().isEmpty()) {
+        m_showsNewRow = false;
+        read = m_grid->setStatement(m_list.selectStatement(), &error);
+        if (read && !m_sortField.isEmpty())
+            read = m_grid->sortBy(m_sortField, m_sortOrder, &error);
+    } else {
+        // A refresh keeps the current line where its row still exists.
+        read = m_grid->refresh(&error);
+    }
     if (!read) {
         Prompt::error(this, error);
         return;
@@ -135,6 +141,24 @@ void TListEditFm::reload(const QString &selectRowKey)
         }
     }
     showCurrentRow();
+}
+
+void TListEditFm::showNewRow()
+{
+    // The table as stored, read again (rows other windows added meanwhile), and the new row
+    // as an empty line at its end. The user's sort comes back when the line is gone.
+    const QHeaderView *header = m_grid->view()->horizontalHeader();
+    const int sorted = header->sortIndicatorSection();
+    const QStringList &columns = m_list.spec().gridColumns;
+    m_sortField = sorted >= 0 && sorted < columns.size() ? columns[sorted] : QString();
+    m_sortOrder = header->sortIndicatorOrder();
+    m_showsNewRow = true;
+    QString error;
+    if (!m_grid->setStatement(m_list.selectStatement(true), &error)) {
+        Prompt::error(this, error);
+        return;
+    }
+    m_grid->setCurrentRow(m_grid->rowCount() - 1);
 }
 
 void TListEditFm::showCurrentRow()
@@ -172,13 +196,11 @@ QStringList TListEditFm::fieldTexts() const
 
 void TListEditFm::addClicked()
 {
-    reload(); // rows that other windows added meanwhile
-    // The new row has no line in the grid until it is saved: no line is current meanwhile.
-    m_rowBeforeAdd = m_grid->currentRow();
-    m_grid->setCurrentRow(-1);
+    m_keyBeforeAdd = m_grid->currentValue(QString::fromUtf8(RowKey::Field)).toString();
+    setMode(Mode::Adding);
     for (QLineEdit *e : m_fields)
         e->clear();
-    setMode(Mode::Adding);
+    showNewRow();
     m_fields.first()->setFocus();
 }
 
@@ -190,12 +212,9 @@ void TListEditFm::modifyClicked()
         return;
     }
     setMode(Mode::Modifying);
-    for (QLineEdit *e : m_fields) {
-        if (e->isEnabled()) {
-            e->setFocus();
-            break;
-        }
-    }
+    // A list whose name stays fixed leaves the focus where it was.
+    if (m_fields.first()->isEnabled())
+        m_fields.first()->setFocus();
 }
 
 void TListEditFm::saveClicked()
@@ -218,8 +237,11 @@ void TListEditFm::cancelClicked()
 {
     const bool wasAdding = m_mode == Mode::Adding;
     setMode(Mode::Browsing);
-    if (wasAdding)
-        m_grid->setCurrentRow(m_rowBeforeAdd);
+    if (wasAdding) {
+        // The new row's line disappears; the line that was current is current again.
+        reload(m_keyBeforeAdd);
+        return;
+    }
     showCurrentRow();
 }
 

@@ -39,12 +39,16 @@ private:
     void setMode(Mode mode);
     void showCurrentRow();
     void reload(const QString &selectRowKey = QString());
+    void showNewRow();
     QStringList fieldTexts() const;
 
     ListTable m_list;
     Mode m_mode = Mode::Browsing;
-    QSqlRecord m_editing; // the row being modified, as read
-    int m_rowBeforeAdd = -1;
+    QSqlRecord m_editing;       // the row being modified, as read
+    QString m_keyBeforeAdd;     // the line that was current before 添加
+    bool m_showsNewRow = false; // the grid shows the empty line of the row being added
+    QString m_sortField;        // the user's sort, restored when the new row is gone
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     AdminToolBar *m_toolBar = nullptr;
     QVector<QLineEdit *> m_fields;
     ResultGrid *m_grid = nullptr;

@@ -161,11 +161,17 @@ QStringList ListTable::columns() const
     return out;
 }
 
-Statement ListTable::selectStatement() const
+Statement ListTable::selectStatement(bool withNewRow) const
 {
     // The grid shows the listed columns; the others of the table stay readable.
-    return Statement(
-        QStringLiteral("select %1, * from %2").arg(RowKey::selectItem(), m_spec.table));
+    Statement st(QStringLiteral("select %1, %2.* from %2").arg(RowKey::selectItem(), m_spec.table));
+    // The empty line has every column of the table, however many it has: the outer join of
+    // one row with no row of the table.
+    if (withNewRow)
+        st.text(QStringLiteral(" union all select NULL, %1.* from (select 1 as one) one_row "
+                               "left join %1 on 1=0")
+                    .arg(m_spec.table));
+    return st;
 }
 
 QString ListTable::validate(const QStringList &texts, QVariantList *values) const

@@ -59,8 +59,9 @@ public:
 
     const ListSpec &spec() const { return m_spec; }
 
-    // The whole table with each row's address (RowKey::Field) for the grid.
-    Statement selectStatement() const;
+    // The whole table with each row's address (RowKey::Field) for the grid. With a new row:
+    // followed by one empty line (every column NULL), the row being added.
+    Statement selectStatement(bool withNewRow = false) const;
 
     // An empty text when the texts can be saved, else the message that says what is wrong.
     // On success the typed values to bind are stored in *values.
