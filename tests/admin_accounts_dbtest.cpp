@@ -3,6 +3,7 @@
 
 #include "admin/AdminAccounts.h"
 #include "admin/AdminLog.h"
+#include "admin/LoginService.h"
 #include "admin/PasswordHash.h"
 #include "db/LoginContext.h"
 #include "db/Statement.h"
@@ -77,6 +78,18 @@ void AdminAccountsTest::newAdministratorHasDefaultPasswordAndChosenFlags()
         QCOMPARE(q.value(i).toInt(), expected[i]);
     QCOMPARE(AdminAccounts::add(QStringLiteral("  "), flags({})).message,
              QStringLiteral("用户名必须填写！"));
+
+    // He logs in with the default password at once, with the flags he was given.
+    LoginService login(loginContext());
+    QCOMPARE(login.login(QStringLiteral("张三"), QStringLiteral("8889")),
+             LoginService::Result::WrongPassword);
+    QString error;
+    QCOMPARE(login.login(QStringLiteral("张三"), QString::fromLatin1(DefaultPassword), &error),
+             LoginService::Result::Accepted);
+    QCOMPARE(loginContext().adminName, QStringLiteral("张三"));
+    QVERIFY(loginContext().qxborrow);
+    QVERIFY(loginContext().qxModifyStock);
+    QVERIFY(!loginContext().qxadmin);
 }
 
 void AdminAccountsTest::renameAndFlags()

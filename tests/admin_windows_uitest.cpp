@@ -31,6 +31,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QToolButton>
 #include <QtTest>
 
@@ -95,6 +96,8 @@ class AdminWindowsUiTest : public QObject {
     Q_OBJECT
 private slots:
     void registeredCommands();
+    void permissionBoxes_data();
+    void permissionBoxes();
     void administratorsAddEditDelete();
     void superAdministratorInWindow();
     void passwordWindow();
@@ -141,6 +144,60 @@ void AdminWindowsUiTest::registeredCommands()
     }
 }
 
+void AdminWindowsUiTest::permissionBoxes_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("column");
+    const QList<QPair<QString, QString>> boxes = {
+        {"借阅", "qxborrow"},          {"归还", "qxreturn"},       {"读者资料管理", "qxrd"},
+        {"期刊资料管理", "qxqk"},      {"删除数据功能", "qxdel"},  {"图书资料管理", "qxbk"},
+        {"修改读者资料", "qxrdxg"},    {"修改期刊资料", "qxqkxg"}, {"修改图书资料", "qxbkxg"},
+        {"管理员设置管理", "qxadmin"}, {"系统设置", "qxsysset"},   {"添加数据", "qxadddata"},
+        {"修改库存", "qxModifyStock"}};
+    for (int i = 0; i < boxes.size(); ++i)
+        QTest::newRow(qPrintable(boxes[i].second)) << i << boxes[i].first << boxes[i].second;
+}
+
+// Each box in its place writes its own column, and only that one: a new administrator with
+// one box ticked has that column set and the other fifteen permission columns off.
+void AdminWindowsUiTest::permissionBoxes()
+{
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    QFETCH(QString, column);
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    PromptRecorder prompts;
+    TAdminFm w;
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+    QCOMPARE(w.permissionBox(index)->text(), caption);
+    QVERIFY(!w.permissionBox(13));
+    click(&w, QStringLiteral("添加"));
+    type(w.nameField(), QStringLiteral("张三"));
+    tick(w.permissionBox(index));
+    click(&w, QStringLiteral("保存"));
+    QVERIFY(prompts.entries().isEmpty());
+    QSqlQuery q = Statement(QStringLiteral("select * from 管理员 where adminname='张三'")).exec();
+    QVERIFY(q.next());
+    const QSqlRecord row = q.record();
+    int on = 0;
+    for (int c = 0; c < row.count(); ++c) {
+        if (row.fieldName(c).startsWith(QStringLiteral("qx"), Qt::CaseInsensitive) &&
+            flagFromSql(row.value(c))) {
+            ++on;
+            QCOMPARE(row.fieldName(c).toLower(), column.toLower());
+        }
+    }
+    QCOMPARE(on, 1);
+    // The box shows the stored column when the administrator is selected again.
+    w.names()->setCurrentRow(0);
+    w.names()->setCurrentRow(1);
+    for (int i = 0; i < 13; ++i)
+        QCOMPARE(w.permissionBox(i)->isChecked(), i == index);
+}
+
 void AdminWindowsUiTest::administratorsAddEditDelete()
 {
     TestDb t;
@@ -158,6 +215,10 @@ void AdminWindowsUiTest::administratorsAddEditDelete()
     click(&w, QStringLiteral("添加"));
     QVERIFY(w.nameField()->isEnabled());
     QVERIFY(!w.permissionBox(0)->isChecked());
+    // The new administrator is an empty line at the end of the list until he is saved.
+    QCOMPARE(w.names()->count(), 2);
+    QCOMPARE(w.names()->currentRow(), 1);
+    QVERIFY(w.names()->currentItem()->text().isEmpty());
     click(&w, QStringLiteral("保存"));
     QCOMPARE(prompts.last(), QStringLiteral("用户名必须填写！"));
     QCOMPARE(w.mode(), TAdminFm::Mode::Adding);
@@ -179,6 +240,9 @@ void AdminWindowsUiTest::administratorsAddEditDelete()
     QCOMPARE(w.mode(), TAdminFm::Mode::Adding);
     click(&w, QStringLiteral("取消"));
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员")).toInt(), 2);
+    QCOMPARE(w.names()->count(), 2);
+    QCOMPARE(w.names()->currentItem()->text(), QStringLiteral("张三"));
+    QCOMPARE(w.nameField()->text(), QStringLiteral("张三"));
 
     w.names()->setCurrentRow(1);
     click(&w, QStringLiteral("修改"));
@@ -270,14 +334,17 @@ void AdminWindowsUiTest::logWindow()
 
     // Exported rows go to the spreadsheet program.
     QString exported;
+    bool existed = false;
     const ExcelExport::Opener previous = ExcelExport::setOpener([&](const QString &path) {
         exported = path;
+        existed = QFile::exists(path);
+        QFile::remove(path); // no spreadsheet program here: nothing is left behind
         return true;
     });
     click(&w, QStringLiteral("导出Excel"));
     ExcelExport::setOpener(previous);
     QVERIFY(!exported.isEmpty());
-    QVERIFY(QFile::exists(exported));
+    QVERIFY(existed);
 
     // The printed list holds the rows as the grid shows them.
     {
@@ -439,6 +506,19 @@ void AdminWindowsUiTest::receiptPrinterWindow()
              QStringLiteral("1"));
     QCOMPARE(ini.read(QStringLiteral("PosPrt"), QStringLiteral("PosPort"), QStringLiteral("x")),
              QString());
+
+    // The port goes to de.ini and the login context as typed, blanks and all.
+    w = new TPosPrtSetFm;
+    w->show();
+    QCOMPARE(w->port()->currentText(), QString());
+    QVERIFY(w->printAfterLending()->isChecked());
+    QTest::keyClicks(w->port()->lineEdit(), QStringLiteral(" COM3 "));
+    click(w, QStringLiteral("应用"));
+    QTRY_VERIFY(w.isNull());
+    QCOMPARE(loginContext().posPort, QStringLiteral(" COM3 "));
+    QFile written(loginContext().iniPath);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("PosPort= COM3 \r\n"));
 }
 
 QTEST_MAIN(AdminWindowsUiTest)

@@ -133,12 +133,17 @@ void TAdminFm::setMode(Mode mode)
 
 void TAdminFm::addClicked()
 {
+    const AdminAccounts::Account *before = current();
+    m_nameBeforeAdd = before ? before->name : QString();
     reload();
+    m_editing = AdminAccounts::Account();
+    setMode(Mode::Adding);
+    // The new administrator's line, empty until he is saved.
+    m_names->addItem(QString());
+    m_names->setCurrentRow(m_names->count() - 1);
     m_name->clear();
     for (QCheckBox *box : m_boxes)
         box->setChecked(false);
-    m_editing = AdminAccounts::Account();
-    setMode(Mode::Adding);
     m_name->setFocus();
 }
 
@@ -171,8 +176,12 @@ void TAdminFm::saveClicked()
 
 void TAdminFm::cancelClicked()
 {
+    const bool wasAdding = m_mode == Mode::Adding;
     setMode(Mode::Browsing);
-    showCurrent();
+    if (wasAdding)
+        reload(m_nameBeforeAdd); // the new line disappears
+    else
+        showCurrent();
 }
 
 void TAdminFm::deleteClicked()

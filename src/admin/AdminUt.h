@@ -40,6 +40,7 @@ private:
 
     QVector<AdminAccounts::Account> m_accounts;
     AdminAccounts::Account m_editing;
+    QString m_nameBeforeAdd;
     Mode m_mode = Mode::Browsing;
     AdminToolBar *m_toolBar = nullptr;
     QListWidget *m_names = nullptr;
