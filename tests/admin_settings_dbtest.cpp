@@ -39,6 +39,7 @@ private slots:
     void wrongValuesWriteNothing_data();
     void wrongValuesWriteNothing();
     void secondRowStaysUnchanged();
+    void focusChoiceWithNoColumnSet();
     void receiptPortNames_data();
     void receiptPortNames();
     void testReceiptBytes();
@@ -139,6 +140,12 @@ void AdminSettingsTest::wrongValuesWriteNothing_data()
     QTest::newRow("deposit negative") << "押金倍数"
                                       << "-1"
                                       << "押金倍数必须是不小于0的数字!";
+    QTest::newRow("deposit infinite") << "押金倍数"
+                                      << "inf"
+                                      << "押金倍数必须是不小于0的数字!";
+    QTest::newRow("deposit not a number") << "押金倍数"
+                                          << "nan"
+                                          << "押金倍数必须是不小于0的数字!";
 }
 
 void AdminSettingsTest::wrongValuesWriteNothing()
@@ -181,6 +188,28 @@ void AdminSettingsTest::secondRowStaysUnchanged()
              1);
     QCOMPARE(
         scalar(QStringLiteral("select count(*) from 系统设置 where 图书馆名='第二行'")).toInt(), 1);
+}
+
+// A row whose focus columns are all off shows no choice, and saving keeps them off.
+void AdminSettingsTest::focusChoiceWithNoColumnSet()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(QStringLiteral("update 系统设置 set 归还焦点条形码=0, 归还焦点图书编号=0, "
+                                     "归还焦点读者编号=0, 借阅焦点编号=0, 借阅焦点条形码=0"))
+                .run());
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    SystemSettings s;
+    QVERIFY(s.load());
+    QCOMPARE(s.form().returnFocus, int(SystemSettingsForm::NoChoice));
+    QCOMPARE(s.form().borrowFocus, int(SystemSettingsForm::NoChoice));
+    const SystemSettings::Result r = s.save(s.form(), ini);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(scalar(QStringLiteral("select count(*) from 系统设置 where 归还焦点条形码=0 and "
+                                   "归还焦点图书编号=0 and 归还焦点读者编号=0 and 借阅焦点编号=0 "
+                                   "and 借阅焦点条形码=0"))
+                 .toInt(),
+             1);
 }
 
 void AdminSettingsTest::receiptPortNames_data()

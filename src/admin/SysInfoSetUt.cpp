@@ -4,6 +4,7 @@
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFormLayout>
@@ -134,8 +135,12 @@ void TSysInfoSetFm::showSettings()
     for (auto it = m_flags.cbegin(); it != m_flags.cend(); ++it)
         it.value()->setChecked(f.flags.value(it.key()));
     m_barcodeWarning->setChecked(f.barcodeDuplicateWarning);
-    m_returnFocus->button(f.returnFocus)->setChecked(true);
-    m_borrowFocus->button(f.borrowFocus)->setChecked(true);
+    // A choice none of whose columns is set shows no button selected.
+    for (const auto &[group, id] :
+         {std::pair{m_returnFocus, f.returnFocus}, std::pair{m_borrowFocus, f.borrowFocus}}) {
+        if (QAbstractButton *button = group->button(id))
+            button->setChecked(true);
+    }
 }
 
 SystemSettingsForm TSysInfoSetFm::form() const
@@ -148,8 +153,8 @@ SystemSettingsForm TSysInfoSetFm::form() const
     for (auto it = m_flags.cbegin(); it != m_flags.cend(); ++it)
         f.flags[it.key()] = it.value()->isChecked();
     f.barcodeDuplicateWarning = m_barcodeWarning->isChecked();
-    f.returnFocus = qMax(0, m_returnFocus->checkedId());
-    f.borrowFocus = qMax(0, m_borrowFocus->checkedId());
+    f.returnFocus = m_returnFocus->checkedId();
+    f.borrowFocus = m_borrowFocus->checkedId();
     return f;
 }
 

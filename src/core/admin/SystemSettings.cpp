@@ -8,6 +8,8 @@
 
 #include <QSqlError>
 
+#include <cmath>
+
 namespace {
 
 const QString kFinePerDay = QStringLiteral("超期每日罚金");
@@ -136,7 +138,7 @@ SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &in
         const QString text = form.texts.value(kDepositFactor).trimmed();
         bool ok = true;
         const double factor = text.isEmpty() ? 0 : text.toDouble(&ok);
-        if (!ok || factor < 0)
+        if (!ok || !std::isfinite(factor) || factor < 0)
             return refuse(QStringLiteral("押金倍数必须是不小于0的数字!"), kDepositFactor);
         values[kDepositFactor] =
             text.isEmpty() ? QVariant(QMetaType(QMetaType::Double)) : QVariant(factor);

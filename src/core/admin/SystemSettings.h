@@ -11,10 +11,11 @@ class IniFile;
 struct SystemSettingsForm {
     QMap<QString, QString> texts; // column of 系统设置 -> text
     QMap<QString, bool> flags;    // column of 系统设置 -> ticked
-    enum ReturnFocus { ReturnBarcode, ReturnItemNumber, ReturnReaderNumber };
+    // NoChoice: none of the columns is set; saving then clears them all.
+    enum ReturnFocus { NoChoice = -1, ReturnBarcode, ReturnItemNumber, ReturnReaderNumber };
     enum BorrowFocus { BorrowNumber, BorrowBarcode };
-    int returnFocus = ReturnBarcode;
-    int borrowFocus = BorrowNumber;
+    int returnFocus = NoChoice;
+    int borrowFocus = NoChoice;
     bool barcodeDuplicateWarning = false; // de.ini part1/BcCc
 };
 
