@@ -176,7 +176,7 @@ void AdminListsTest::fieldChecks_data()
     QTest::newRow("days fraction")
         << "TRdKindFm" << QStringList{"教师", "1.5", "10", "0"} << "借阅天数必须是整数!";
     QTest::newRow("days negative")
-        << "TRdKindFm" << QStringList{"教师", "-1", "10", "0"} << "借阅天数必须是整数!";
+        << "TRdKindFm" << QStringList{"教师", "-1", "10", "0"} << "借阅天数必须是不小于0的整数!";
     QTest::newRow("limit text") << "TRdKindFm" << QStringList{"教师", "30", "x", "0"}
                                 << "数量限制必须是整数!";
     QTest::newRow("limit too big")
@@ -190,6 +190,8 @@ void AdminListsTest::fieldChecks_data()
                                 << "租金必须是不小于0的金额!";
     QTest::newRow("level count") << "TRentLevelFm" << QStringList{"珍本", "1", "2.0"}
                                  << "可借数量必须是整数!";
+    QTest::newRow("level count negative")
+        << "TRentLevelFm" << QStringList{"珍本", "1", "-2"} << "可借数量必须是不小于0的整数!";
     QTest::newRow("level without name")
         << "TRentLevelFm" << QStringList{"", "1", "2"} << "请填写完整！";
 }

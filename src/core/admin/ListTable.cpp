@@ -197,8 +197,10 @@ QString ListTable::validate(const QStringList &texts, QVariantList *values) cons
             }
             bool ok = false;
             const int n = t.toInt(&ok);
-            if (!ok || n < 0)
+            if (!ok)
                 return f.messageName + QStringLiteral("必须是整数!");
+            if (n < 0)
+                return f.messageName + QStringLiteral("必须是不小于0的整数!");
             out << n;
             break;
         }
