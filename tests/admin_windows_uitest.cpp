@@ -104,6 +104,7 @@ private slots:
     void logWindow();
     void settingsSaveAndCancel();
     void settingsRefuseWrongFee();
+    void settingsWithoutFocusChoice();
     void receiptPrinterWindow();
 };
 
@@ -460,6 +461,29 @@ void AdminWindowsUiTest::settingsRefuseWrongFee()
     QCOMPARE(prompts.last(), QStringLiteral("超期日罚金必须是不小于0的金额!"));
     QVERIFY(w.isVisible());
     QVERIFY(!QFile::exists(loginContext().iniPath));
+}
+
+// A row with none of the focus columns set shows no choice selected and saves them all off.
+void AdminWindowsUiTest::settingsWithoutFocusChoice()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    PromptRecorder prompts;
+    loginContext().iniPath = t.dir() + QStringLiteral("/de.ini");
+    QVERIFY(Statement(QStringLiteral("update 系统设置 set 归还焦点条形码=0, 归还焦点图书编号=0, "
+                                     "归还焦点读者编号=0, 借阅焦点编号=0, 借阅焦点条形码=0"))
+                .run());
+    QPointer<TSysInfoSetFm> w = new TSysInfoSetFm;
+    w->show();
+    QCOMPARE(w->returnFocus()->checkedId(), -1);
+    QCOMPARE(w->borrowFocus()->checkedId(), -1);
+    click(w, QStringLiteral("保存"));
+    QCOMPARE(prompts.last(), QStringLiteral("新的设置重启软件后生效!"));
+    QTRY_VERIFY(w.isNull());
+    QCOMPARE(scalar(QStringLiteral("select 归还焦点条形码 + 归还焦点图书编号 + 归还焦点读者编号 + "
+                                   "借阅焦点编号 + 借阅焦点条形码 from 系统设置"))
+                 .toInt(),
+             0);
 }
 
 void AdminWindowsUiTest::receiptPrinterWindow()
