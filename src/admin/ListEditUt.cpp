@@ -212,9 +212,14 @@ void TListEditFm::modifyClicked()
         return;
     }
     setMode(Mode::Modifying);
-    // A list whose name stays fixed leaves the focus where it was.
-    if (m_fields.first()->isEnabled())
-        m_fields.first()->setFocus();
+    // The grid is locked while a row is edited, so the focus cannot stay on it: it goes to
+    // the first field that can change (the rent when a level's name is fixed).
+    for (QLineEdit *e : m_fields) {
+        if (e->isEnabled()) {
+            e->setFocus();
+            break;
+        }
+    }
 }
 
 void TListEditFm::saveClicked()
