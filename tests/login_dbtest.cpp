@@ -225,6 +225,10 @@ void LoginTest::passwordCheck_data()
                                        << "" << false << "";
     QTest::newRow("empty password") << "张三"
                                     << "" << false << "";
+    QTest::newRow("no stored password, empty typed") << "赵六"
+                                                     << "" << false << "";
+    QTest::newRow("empty stored password, empty typed") << "钱七"
+                                                        << "" << true << "钱七";
 }
 
 void LoginTest::passwordCheck()
@@ -238,6 +242,8 @@ void LoginTest::passwordCheck()
     addAdmin(QStringLiteral("张三"), PasswordHash::make(QStringLiteral("secret")));
     addAdmin(QStringLiteral("李四 "), PasswordHash::make(QStringLiteral("x'y")));
     addAdmin(QStringLiteral("O'Neil"), PasswordHash::make(QStringLiteral("' or '1'='1")));
+    addAdmin(QStringLiteral("赵六"), QVariant(QMetaType(QMetaType::QString)));
+    addAdmin(QStringLiteral("钱七"), QStringLiteral(""));
     LoginService service(loginContext());
     QCOMPARE(service.login(typedName, password),
              accepted ? LoginService::Result::Accepted : LoginService::Result::WrongPassword);

@@ -154,7 +154,9 @@ LoginService::Result LoginService::login(const QString &typedName, const QString
     bool found = false;
     while (!found && q.next()) {
         row = q.record();
-        found = PasswordHash::matches(password, row.value(QStringLiteral("pwd")).toString());
+        // A row without a password admits nobody, as "pwd=''" never matched NULL.
+        const QVariant stored = row.value(QStringLiteral("pwd"));
+        found = !stored.isNull() && PasswordHash::matches(password, stored.toString());
     }
     q.finish();
     if (!found)
@@ -164,15 +166,13 @@ LoginService::Result LoginService::login(const QString &typedName, const QString
     if (!PasswordHash::isHash(stored.toString())) {
         // An older database keeps passwords as text: the hash replaces it at this login. The
         // login goes on even if the database refuses the write.
-        Statement update(QStringLiteral("update 管理员 set pwd="));
-        update.value(PasswordHash::make(password))
+        Statement(QStringLiteral("update 管理员 set pwd="))
+            .value(PasswordHash::make(password))
             .text(QStringLiteral(" where adminname="))
-            .value(typedName);
-        if (stored.isNull())
-            update.text(QStringLiteral(" and pwd is null"));
-        else
-            update.text(QStringLiteral(" and pwd=")).value(stored.toString());
-        update.run(m_db, nullptr);
+            .value(typedName)
+            .text(QStringLiteral(" and pwd="))
+            .value(stored.toString())
+            .run(m_db, nullptr);
     }
     applyFlags(m_context, row);
     const QString name = typedName.trimmed();
