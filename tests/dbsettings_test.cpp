@@ -1,7 +1,9 @@
 // The database settings: what the window starts with, when 保存 may be used, the test of a
 // server connection and what 保存 writes. The server cases run against the test
 // PostgreSQL server when TSGL_TEST_PG names one.
+#include "admin/LoginService.h"
 #include "app/DatabaseSettings.h"
+#include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
 #include "db/Schema.h"
@@ -9,6 +11,7 @@
 
 #include <QDir>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,7 +35,11 @@ private slots:
     void saveEnabling_data();
     void saveEnabling();
     void failedTestKeepsSaveDisabled();
+    void shownStringHidesThePassword_data();
+    void shownStringHidesThePassword();
     void savingTheFileCreatesIt();
+    void savingRefusesAFileTheNextStartCannotUse_data();
+    void savingRefusesAFileTheNextStartCannotUse();
     void savingTheServerWritesTheTestedString();
 
 private:
@@ -157,6 +164,37 @@ void DatabaseSettingsTest::failedTestKeepsSaveDisabled()
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("tsgl-settings-test")));
 }
 
+void DatabaseSettingsTest::shownStringHidesThePassword_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("plain") << "s3cret";
+    QTest::newRow("empty") << "";
+    QTest::newRow("semicolon") << "p;w";
+    QTest::newRow("looks like a key") << "x;Data Source=leak;y=z";
+    QTest::newRow("equals sign") << "Password=a=b";
+}
+
+void DatabaseSettingsTest::shownStringHidesThePassword()
+{
+    QFETCH(QString, password);
+    IniFile ini(m_ini);
+    LoginContext c;
+    DatabaseSettings s(ini, c);
+    s.server = QStringLiteral("db.school.cn:5433");
+    s.database = QStringLiteral("lib");
+    s.user = QStringLiteral("librarian");
+    s.password = password;
+    // Whatever the password holds, the shown text is the tested one with only the
+    // password replaced.
+    QCOMPARE(s.shownConnectionString(),
+             QStringLiteral("Provider=PostgreSQL;Password=******;User ID=librarian;"
+                            "Initial Catalog=lib;Data Source=db.school.cn:5433;"));
+    QCOMPARE(s.serverConnectionString(),
+             QStringLiteral("Provider=PostgreSQL;Password=") + password +
+                 QStringLiteral(";User ID=librarian;Initial Catalog=lib;"
+                                "Data Source=db.school.cn:5433;"));
+}
+
 void DatabaseSettingsTest::savingTheFileCreatesIt()
 {
     IniFile ini(m_ini);
@@ -216,6 +254,96 @@ void DatabaseSettingsTest::savingTheServerWritesTheTestedString()
     // The running program keeps its database until the next start.
     QCOMPARE(c.dialect, SqlDialect::Embedded);
     QCOMPARE(c.connectionString, QStringLiteral("Data Source=book.db;"));
+}
+
+void DatabaseSettingsTest::savingRefusesAFileTheNextStartCannotUse_data()
+{
+    // What is at the chosen path; for a library, a statement that spoils it first.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("text file") << "text" << QString() << false;
+    QTest::newRow("folder") << "folder" << QString() << false;
+    QTest::newRow("another program's database") << "other" << QString() << false;
+    QTest::newRow("library without administrators") << "library"
+                                                    << "delete from 管理员" << false;
+    QTest::newRow("older library") << "library"
+                                   << "alter table 管理员 drop column qxDjXg" << false;
+    QTest::newRow("library") << "library" << QString() << true;
+    // An empty file is made into a new library, as a new name is.
+    QTest::newRow("empty file") << "empty" << QString() << true;
+}
+
+void DatabaseSettingsTest::savingRefusesAFileTheNextStartCannotUse()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, change);
+    QFETCH(bool, saved);
+    const QString path = m_dir->filePath(QStringLiteral("chosen.db"));
+    QString error;
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == QLatin1String("text") || kind == QLatin1String("empty")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (kind == QLatin1String("text"))
+            f.write("Dear reader,\nthis is a letter, not a database.\n");
+    } else {
+        if (kind == QLatin1String("library"))
+            QVERIFY2(DatabaseSetup::createEmbedded(path, &error), qPrintable(error));
+        const QString name = QStringLiteral("prepare");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            const QString sql =
+                kind == QLatin1String("other") ? QStringLiteral("create table t (x int)") : change;
+            if (!sql.isEmpty())
+                QVERIFY2(q.exec(sql), qPrintable(sql));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    QByteArray before;
+    if (QFileInfo(path).isFile()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        before = f.readAll();
+    }
+
+    IniFile ini(m_ini);
+    QVERIFY(ini.write("part1", "abc", "s"));
+    QVERIFY(ini.write("part1", "csaccess", "Data Source=book.db;"));
+    LoginContext c;
+    c.dialect = SqlDialect::Server;
+    DatabaseSettings s(ini, c);
+    s.choose(DatabaseSettings::Choice::Embedded);
+    s.file = path;
+    QCOMPARE(s.save(&error), saved);
+    QCOMPARE(ini.read("part1", "abc", "0"), saved ? QStringLiteral("a") : QStringLiteral("s"));
+    QCOMPARE(ini.read("part1", "csaccess", "0"),
+             saved ? QStringLiteral("Data Source=") + path + QLatin1Char(';')
+                   : QStringLiteral("Data Source=book.db;"));
+    if (!saved)
+        QVERIFY(error.startsWith(DatabaseSettings::notALibraryMessage()));
+    // The chosen file is only looked at.
+    if (kind == QLatin1String("empty")) {
+        LoginContext context;
+        QVERIFY(SharedConnection::openNamed(QStringLiteral("check"),
+                                            QStringLiteral("Data Source=") + path,
+                                            SqlDialect::Embedded, &error));
+        QCOMPARE(LoginService(context, QSqlDatabase::database(QStringLiteral("check"), false))
+                     .checkDatabase(),
+                 LoginService::DatabaseCheck::Ok);
+        QSqlDatabase::database(QStringLiteral("check"), false).close();
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    } else if (QFileInfo(path).isFile()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+    }
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("tsgl-settings-file")));
 }
 
 QTEST_GUILESS_MAIN(DatabaseSettingsTest)

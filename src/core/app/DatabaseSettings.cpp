@@ -1,6 +1,7 @@
 #include "DatabaseSettings.h"
 
 #include "Startup.h"
+#include "admin/LoginService.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -9,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 
 namespace {
 
@@ -19,6 +21,30 @@ QString readOr(const IniFile &ini, const char *key, const QString &fallback)
 {
     const QString value = ini.read(kPart1, QString::fromLatin1(key), QString());
     return value.isEmpty() || value == QLatin1String("0") ? fallback : value;
+}
+
+// An existing file becomes the library's database at the next start only when it is a
+// library of this version. Anything else would end the next start with a version message,
+// or a question whose "no" ends it, and no way back to this window. The file is only read.
+bool usableDatabaseFile(const QString &path, QString *error)
+{
+    const QString name = QStringLiteral("tsgl-settings-file");
+    bool usable = false;
+    if (QFileInfo(path).isFile()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        // A file that is no database opens, and is refused at the first statement.
+        if (db.open() && QSqlQuery(db).exec(QStringLiteral("select count(*) from sqlite_master"))) {
+            LoginContext context;
+            usable = LoginService(context, db).checkDatabase() == LoginService::DatabaseCheck::Ok;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!usable && error)
+        *error = DatabaseSettings::notALibraryMessage() + QLatin1Char('\n') + path;
+    return usable;
 }
 
 } // namespace
@@ -57,7 +83,9 @@ QString DatabaseSettings::serverConnectionString() const
 
 QString DatabaseSettings::shownConnectionString() const
 {
-    return ConnectionString::parse(serverConnectionString()).masked();
+    // Built with the mask in the password's place: a password that holds ";" or "=" would
+    // otherwise spill into the keys after it.
+    return ConnectionString::forServer(server, database, user, QStringLiteral("******"));
 }
 
 bool DatabaseSettings::test(QString *error)
@@ -85,7 +113,10 @@ bool DatabaseSettings::save(QString *error)
                 *error = noFileMessage();
             return false;
         }
-        if (!QFileInfo::exists(path) && !DatabaseSetup::createEmbedded(path, error))
+        // A new name, or an empty file made for it, becomes a new library.
+        const QFileInfo info(path);
+        const bool create = !info.exists() || (info.isFile() && info.size() == 0);
+        if (create ? !DatabaseSetup::createEmbedded(path, error) : !usableDatabaseFile(path, error))
             return false;
         ConnectionString cs = ConnectionString::parse(m_embeddedConnection);
         cs.set(QStringLiteral("Data Source"), path);

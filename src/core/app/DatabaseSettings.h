@@ -33,13 +33,18 @@ public:
     bool test(QString *error = nullptr);
 
     // Writes de.ini. For the embedded database a file that does not exist yet is created
-    // with the library's tables first.
+    // with the library's tables first; an existing file that the next start could not use
+    // (no database, another program's or an older version's) is refused.
     bool save(QString *error = nullptr);
 
     static QString connectedMessage() { return QStringLiteral("连接成功!"); }
     static QString connectFailedMessage() { return QStringLiteral("连接失败"); }
     static QString restartMessage() { return QStringLiteral("软件重启后生效!"); }
     static QString noFileMessage() { return QStringLiteral("请选择数据库文件!"); }
+    static QString notALibraryMessage()
+    {
+        return QStringLiteral("所选文件不是本程序的图书馆数据库,请选择其他文件或输入新的文件名.");
+    }
 
 private:
     IniFile &m_ini;
