@@ -41,6 +41,7 @@ private slots:
     void cleanup();
     void freshDatabaseAndEnterLogsIn();
     void refusingTheNewDatabaseEnds();
+    void failedCreationOffersSettings();
     void wrongPasswordKeepsTheFocus();
     void connectionFailureOffersSettings_data();
     void connectionFailureOffersSettings();
@@ -159,6 +160,24 @@ void StartupUiTest::refusingTheNewDatabaseEnds()
     QVERIFY(startLogin(TLoginFm::Start::Quit));
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("book.db"))));
     QVERIFY(!m_login->isVisible());
+}
+
+void StartupUiTest::failedCreationOffersSettings()
+{
+    // de.ini names a file in a folder that is not there (a drive not mounted, a typing
+    // error): the file cannot be made, and the settings are where another one is chosen.
+    writeIni(QStringLiteral("[part1]\r\ncsaccess=Data Source=gone/book.db;\r\n"));
+    m_prompts->answer(true);
+    TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
+    QVERIFY(login);
+    const QStringList texts = m_prompts->texts();
+    QCOMPARE(texts.size(), 3);
+    QCOMPARE(texts[0], QStringLiteral("数据库文件不存在，是否创建新的图书馆数据库?"));
+    QCOMPARE(m_prompts->entries()[1].kind, Prompt::Kind::Error);
+    QCOMPARE(texts[2], QStringLiteral("数据库连接失败,请选择数据库."));
+    QVERIFY(login->isVisible());
+    QVERIFY(login->settingsWindow() && login->settingsWindow()->isVisible());
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("gone"))));
 }
 
 void StartupUiTest::wrongPasswordKeepsTheFocus()
@@ -312,8 +331,11 @@ void StartupUiTest::administratorWithoutSystemRights()
     // The name is matched as typed: with the blank it is another name.
     QTest::mouseClick(login->okButton, Qt::LeftButton);
     QCOMPARE(m_prompts->last(), QStringLiteral("密码不正确!"));
+    // Enter in the name field is 确定 as well.
+    QVERIFY(QTest::qWaitForWindowActive(login));
+    login->nameBox->setFocus();
     login->nameBox->setEditText(QStringLiteral("张三"));
-    QTest::mouseClick(login->okButton, Qt::LeftButton);
+    QTest::keyClick(login->nameBox->lineEdit(), Qt::Key_Return);
     TMainFm *main = login->mainWindow();
     QVERIFY(main);
     QCOMPARE(main->administratorLabel()->text(), QStringLiteral("  当前管理员:张三"));
@@ -379,6 +401,12 @@ void StartupUiTest::commandsOpenTheirWindows()
     main->runCommand(QStringLiteral("期刊管理"));
     QCOMPARE(made, 1);
     QVERIFY(!(periodicals->windowState() & Qt::WindowMinimized));
+    // A maximised one comes back maximised.
+    periodicals->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    main->runCommand(QStringLiteral("期刊管理"));
+    QCOMPARE(periodicals->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized),
+             Qt::WindowStates(Qt::WindowMaximized));
+    QCOMPARE(made, 1);
     periodicals->close();
 
     // F5 opens the borrowing window from the main window.

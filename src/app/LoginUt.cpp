@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,17 +111,21 @@ bool TLoginFm::prepareDatabaseFile()
     if (!Prompt::ask(this, Startup::missingFileQuestion()))
         return false;
     QString error;
-    if (!DatabaseSetup::createEmbedded(missing, &error)) {
+    // A file that cannot be made (a folder that is not there, no right to write) leads to
+    // the failed connection, and so to the settings, where another file can be chosen.
+    if (!DatabaseSetup::createEmbedded(missing, &error))
         Prompt::error(this, error);
-        return false;
-    }
     return true;
 }
 
 TLoginFm::Start TLoginFm::connectDatabase()
 {
     QString error;
-    switch (Startup::open(m_context, &error)) {
+    // A server that does not answer takes up to its time-out.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const Startup::Connection connection = Startup::open(m_context, &error);
+    QGuiApplication::restoreOverrideCursor();
+    switch (connection) {
     case Startup::Connection::Open:
         return Start::Ready;
     case Startup::Connection::Empty:

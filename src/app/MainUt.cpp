@@ -157,7 +157,9 @@ QWidget *TMainFm::openWindow(const QString &command) const
 QWidget *TMainFm::showWindow(const QString &command)
 {
     if (QWidget *open = m_windows.value(command)) {
-        open->showNormal();
+        // Restored from the task bar, but a maximised window stays maximised.
+        open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+        open->show();
         open->raise();
         open->activateWindow();
         return open;

@@ -8,11 +8,11 @@ namespace DesktopPrograms {
 
 QStringList textEditors()
 {
-    return {QStringLiteral("gedit"),      QStringLiteral("gnome-text-editor"),
-            QStringLiteral("mousepad"),   QStringLiteral("kate"),
-            QStringLiteral("kwrite"),     QStringLiteral("xed"),
-            QStringLiteral("pluma"),      QStringLiteral("leafpad"),
-            QStringLiteral("featherpad"), QStringLiteral("xdg-open")};
+    return {QStringLiteral("gedit"),     QStringLiteral("gnome-text-editor"),
+            QStringLiteral("mousepad"),  QStringLiteral("kate"),
+            QStringLiteral("kwrite"),    QStringLiteral("xed"),
+            QStringLiteral("pluma"),     QStringLiteral("leafpad"),
+            QStringLiteral("featherpad")};
 }
 
 QStringList calculators()
