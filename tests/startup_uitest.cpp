@@ -250,15 +250,18 @@ void StartupUiTest::emptyDatabaseIsOffered_data()
 {
     QTest::addColumn<bool>("server");
     QTest::addColumn<bool>("create");
-    QTest::newRow("empty file, create") << false << true;
-    QTest::newRow("empty file, refuse") << false << false;
-    QTest::newRow("empty server database, create") << true << true;
+    QTest::addColumn<bool>("mayCreate"); // the login may create tables in the database
+    QTest::newRow("empty file, create") << false << true << true;
+    QTest::newRow("empty file, refuse") << false << false << true;
+    QTest::newRow("empty server database, create") << true << true << true;
+    QTest::newRow("empty server database, no right to create") << true << true << false;
 }
 
 void StartupUiTest::emptyDatabaseIsOffered()
 {
     QFETCH(bool, server);
     QFETCH(bool, create);
+    QFETCH(bool, mayCreate);
     if (server) {
         const QStringList p = qEnvironmentVariable("TSGL_TEST_PG").split(QLatin1Char(':'));
         if (p.size() < 3)
@@ -274,17 +277,33 @@ void StartupUiTest::emptyDatabaseIsOffered()
             QSqlQuery q(QSqlDatabase::database(name, false));
             QVERIFY(q.exec(QStringLiteral("drop database if exists t_startup_empty")));
             QVERIFY(q.exec(QStringLiteral("create database t_startup_empty")));
+            // A login that may connect but not create anything in the database.
+            q.exec(QStringLiteral("drop role if exists t_startup_reader"));
+            QVERIFY(q.exec(QStringLiteral("create role t_startup_reader login")));
             QSqlDatabase::database(name, false).close();
         }
         QSqlDatabase::removeDatabase(name);
         writeIni(QStringLiteral("[part1]\r\nabc=s\r\ncs=") +
-                 ConnectionString::forServer(host, "t_startup_empty", p[2], {}) +
+                 ConnectionString::forServer(host, "t_startup_empty",
+                                             mayCreate ? p[2] : QStringLiteral("t_startup_reader"),
+                                             {}) +
                  QStringLiteral("\r\n"));
     } else {
         QFile f(m_dir->filePath(QStringLiteral("book.db")));
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     m_prompts->answer(create);
+    if (!mayCreate) {
+        // The refusal is shown, and the settings are where another database is chosen.
+        TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
+        QVERIFY(login);
+        QCOMPARE(m_prompts->texts().size(), 3);
+        QCOMPARE(m_prompts->entries()[1].kind, Prompt::Kind::Error);
+        QCOMPARE(m_prompts->texts()[2], QStringLiteral("数据库连接失败,请选择数据库."));
+        QVERIFY(login->settingsWindow() && login->settingsWindow()->isVisible());
+        QVERIFY(!SharedConnection::isOpen());
+        return;
+    }
     TLoginFm *login = startLogin(create ? TLoginFm::Start::Ready : TLoginFm::Start::Quit);
     QVERIFY(login);
     QCOMPARE(m_prompts->texts(), QStringList{QStringLiteral(

@@ -131,11 +131,13 @@ TLoginFm::Start TLoginFm::connectDatabase()
     case Startup::Connection::Empty:
         if (!Prompt::ask(this, Startup::emptyDatabaseQuestion()))
             return Start::Quit;
-        if (!Startup::createTables(m_context, &error)) {
-            Prompt::error(this, error);
-            return Start::Quit;
-        }
-        return Start::Ready;
+        if (Startup::createTables(m_context, &error))
+            return Start::Ready;
+        // No right to create tables there: another database is chosen in the settings. The
+        // database stays as it was, the tables are made in one transaction.
+        Prompt::error(this, error);
+        SharedConnection::close();
+        break;
     case Startup::Connection::Failed:
         break;
     }
