@@ -127,7 +127,9 @@ void StartupUiTest::runSql(const QString &sql)
 
 void StartupUiTest::freshDatabaseAndEnterLogsIn()
 {
-    writeIni(QStringLiteral("[part1]\r\nsoftname=城南图书馆\r\n"));
+    writeIni(
+        QStringLiteral("[part1]\r\nsoftname=城南图书馆\r\ntel=010-6543\r\ncompany=城南区文化馆\r\n"
+                       "web=lib.example.cn\r\nMemo=为城南区的读者服务。\r\n"));
     TMainFm *main = loginAsSuperAdministrator();
     QVERIFY(main);
     QCOMPARE(m_prompts->entries().first().kind, Prompt::Kind::Question);
@@ -152,6 +154,20 @@ void StartupUiTest::freshDatabaseAndEnterLogsIn()
     QCOMPARE(main->menuAction(QStringLiteral("借    阅"))->shortcut(), QKeySequence(Qt::Key_F5));
     QCOMPARE(main->menuAction(QStringLiteral("归    还"))->shortcut(), QKeySequence(Qt::Key_F6));
     QVERIFY(main->menuAction(QStringLiteral("马克marc数据导入"))->isVisible());
+
+    QStringList panels;
+    for (QLabel *panel : main->statusBar()->findChildren<QLabel *>())
+        panels << panel->text();
+    QCOMPARE(panels, QStringList({"城南图书馆", "010-6543", "城南区文化馆 lib.example.cn"}));
+    main->runCommand(QStringLiteral("关    于"));
+    QWidget *about = main->openWindow(QStringLiteral("关    于"));
+    QVERIFY(about);
+    QStringList lines;
+    for (QLabel *line : about->findChildren<QLabel *>())
+        lines << line->text();
+    QCOMPARE(lines, QStringList({"城南图书馆", "为城南区的读者服务。", "010-6543", "lib.example.cn",
+                                 "城南区文化馆", "当前数据库是:本地数据库"}));
+    about->close();
 }
 
 void StartupUiTest::refusingTheNewDatabaseEnds()
