@@ -35,6 +35,9 @@ class MainCommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void menusInOrder();
+    void entriesOfEachMenu_data();
+    void entriesOfEachMenu();
+    void toolBarInOrder();
     void customListCaptions_data();
     void customListCaptions();
     void disabledCommands_data();
@@ -70,6 +73,60 @@ void MainCommandsTest::menusInOrder()
                 modeless << e.command;
     QCOMPARE(modeless, QStringList({"归    还", "期刊管理"}));
     QCOMPARE(menus[5].entries.last().caption, QStringLiteral("马克marc数据导入"));
+}
+
+void MainCommandsTest::entriesOfEachMenu_data()
+{
+    // The captions as the menus show them, blanks included; "-" is a separator.
+    QTest::addColumn<int>("menu");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("系统管理") << 1 << QStringList{"系统管理员权限设置", "图书馆信息设置",
+                                                  "系 统 初 始 化",     "备 份 数 据 库",
+                                                  "数 据 库 设 置",     "-",
+                                                  "批处理数据"};
+    QTest::newRow("基础信息设置") << 2
+                                  << QStringList{"读者类别设置", "物品级别设置", "图书分类设置",
+                                                 "二级分类设置", "出版社名设置", "单位/部门名",
+                                                 "存放位置",     "证件名设置",   "币种名设置",
+                                                 "密级设置",     "a2设置",       "a3设置"};
+    QTest::newRow("查询和统计") << 3 << QStringList{"借阅记录查询", "逾期借阅记录", "分 类 统 计",
+                                                    "入库信息统计", "图书借阅统计", "期刊借阅统计",
+                                                    "读者借阅统计", "资金统计",     "数据盘点",
+                                                    "预定信息",     "网页推荐信息"};
+    QTest::newRow("工具") << 4 << QStringList{"记事本", "计算器", "打印机", "Pos小票打印机"};
+    QTest::newRow("数据导入") << 5
+                              << QStringList{"Excel导入读者数据", "Excel导入图书数据",
+                                             "Excel导入期刊数据", "Excel导入借阅记录",
+                                             "马克marc数据导入"};
+    QTest::newRow("帮助") << 6 << QStringList{"使用帮助", "关    于"};
+}
+
+void MainCommandsTest::entriesOfEachMenu()
+{
+    QFETCH(int, menu);
+    QFETCH(QStringList, captions);
+    const MainCommands::Menu m = MainCommands::menus(LoginContext())[menu];
+    QCOMPARE(m.title, QString::fromUtf8(QTest::currentDataTag()));
+    QStringList shown;
+    for (const auto &e : m.entries) {
+        shown << (e.isSeparator() ? QStringLiteral("-") : e.caption);
+        QVERIFY(e.shortcut.isEmpty());
+        QVERIFY(!e.modeless);
+    }
+    QCOMPARE(shown, captions);
+}
+
+void MainCommandsTest::toolBarInOrder()
+{
+    QStringList captions, commands;
+    for (const auto &b : MainCommands::toolButtons()) {
+        captions << b.caption;
+        commands << b.command;
+    }
+    QCOMPARE(captions, QStringList({"借阅[F5]", "归还[F6]", "图书管理", "读者管理", "信息设置",
+                                    "帮助", "退出"}));
+    QCOMPARE(commands, QStringList({"借    阅", "归    还", "图书管理", "读者管理",
+                                    "图书馆信息设置", "使用帮助", "退    出"}));
 }
 
 void MainCommandsTest::customListCaptions_data()
