@@ -205,8 +205,16 @@ void DatabaseSettingsTest::savingTheFileCreatesIt()
     c.dialect = SqlDialect::Server;
     DatabaseSettings s(ini, c);
     s.choose(DatabaseSettings::Choice::Embedded);
-    s.file = QStringLiteral("sub dir/新馆.db");
     QString error;
+    // Neither a blank name nor one the connection string would cut at its semicolon.
+    for (const QString &name : {QStringLiteral("  "), QStringLiteral("a;b.db")}) {
+        s.file = name;
+        QVERIFY(!s.save(&error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));
+        QVERIFY(QDir().entryList(QDir::Files).filter(QStringLiteral(".db")).isEmpty());
+    }
+    s.file = QStringLiteral("sub dir/新馆.db");
     // A folder that does not exist cannot hold the file: nothing is written.
     QVERIFY(!s.save(&error));
     QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));

@@ -113,6 +113,13 @@ bool DatabaseSettings::save(QString *error)
                 *error = noFileMessage();
             return false;
         }
+        // The connection string ends each value at a semicolon: such a name would lead the
+        // next start to another file.
+        if (path.contains(QLatin1Char(';'))) {
+            if (error)
+                *error = semicolonMessage();
+            return false;
+        }
         // A new name, or an empty file made for it, becomes a new library.
         const QFileInfo info(path);
         const bool create = !info.exists() || (info.isFile() && info.size() == 0);
