@@ -117,6 +117,11 @@ void ResultGridTest::showsCaptionsFormatsAndFooter()
     QVERIFY(grid.footerText(QStringLiteral("名称")).isEmpty());
     QCOMPARE(grid.currentRecord().value(QStringLiteral("名称")).toString(),
              QStringLiteral("红楼梦"));
+    // The footer band takes its room at the bottom; the first row stays below the titles.
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    QTableView *view = grid.view();
+    QVERIFY(view->viewport()->geometry().top() >= view->horizontalHeader()->height());
+    QCOMPARE(view->rowAt(0), 0);
 }
 
 void ResultGridTest::clickOnTitleSorts()

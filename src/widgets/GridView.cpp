@@ -21,8 +21,12 @@ void GridView::updateGeometries()
 {
     QTableView::updateGeometries();
     const int band = m_footer->isVisibleTo(this) ? m_footer->sizeHint().height() : 0;
-    if (viewportMargins().bottom() != band)
-        setViewportMargins(0, 0, 0, band); // lays out again and comes back here
+    // The table sets the left and top margins for its headers; only the bottom one is ours.
+    QMargins margins = viewportMargins();
+    if (margins.bottom() != band) {
+        margins.setBottom(band);
+        setViewportMargins(margins); // lays out again and comes back here
+    }
     const QRect vp = viewport()->geometry();
     m_footer->setGeometry(vp.left(), vp.bottom() + 1, vp.width(), band);
 }
