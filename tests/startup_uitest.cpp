@@ -444,16 +444,25 @@ void StartupUiTest::commandsOpenTheirWindows()
     QCOMPARE(made, 1);
     periodicals->close();
 
-    // F5 opens the borrowing window from the main window.
-    WindowRegistry::add(QStringLiteral("借    阅"),
-                        [](QWidget *parent) { return new QWidget(parent); });
-    main->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(main));
-    QTest::keyClick(main, Qt::Key_F5);
-    QWidget *borrowing = main->openWindow(QStringLiteral("借    阅"));
-    QVERIFY(borrowing);
-    QCOMPARE(borrowing->windowModality(), Qt::ApplicationModal);
-    borrowing->close();
+    // F5 opens the borrowing window from the main window, F6 the return window beside it.
+    const struct {
+        Qt::Key key;
+        const char *command;
+        Qt::WindowModality modality;
+    } keys[] = {{Qt::Key_F5, "借    阅", Qt::ApplicationModal},
+                {Qt::Key_F6, "归    还", Qt::NonModal}};
+    for (const auto &k : keys) {
+        const QString command = QString::fromUtf8(k.command);
+        WindowRegistry::add(command, [](QWidget *parent) { return new QWidget(parent); });
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QTest::keyClick(main, k.key);
+        QPointer<QWidget> window = main->openWindow(command);
+        QVERIFY2(window, k.command);
+        QCOMPARE(window->windowModality(), k.modality);
+        window->close();
+        QTRY_VERIFY(!window);
+    }
     QCOMPARE(m_prompts->entries().size(), 1); // only the question of the new database
 }
 
