@@ -58,6 +58,9 @@ void FoundationTest::iniRoundTripKeepsGbkCommentsAndOtherKeys()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(Gbk::encode(QStringLiteral("; 图书管理配置\r\n[part1]\r\nsoftname=图书管理系统\r\n"
                                        "custom=保留\r\n\r\n[PosPrt]\r\nPosPort=COM3\r\n")));
+    // A line in no valid GBK (written by some other editor) and no final line ending.
+    const QByteArray foreignLine("raw=\x80\xff\x81");
+    f.write("[other]\r\n" + foreignLine);
     f.close();
 
     IniFile ini(path);
@@ -77,6 +80,7 @@ void FoundationTest::iniRoundTripKeepsGbkCommentsAndOtherKeys()
     QVERIFY(text.startsWith(QStringLiteral("; 图书管理配置")));
     QVERIFY(text.contains(QStringLiteral("custom=保留")));
     QVERIFY(text.indexOf(QStringLiteral("BcCc=1")) < text.indexOf(QStringLiteral("[PosPrt]")));
+    QVERIFY(bytes.contains(foreignLine + "\r\n")); // kept byte for byte
 
     LoginContext ctx;
     ctx.readConfiguration(ini);

@@ -37,34 +37,54 @@ IniFile::IniFile(QString path)
     : m_path(std::move(path))
 {}
 
-QStringList IniFile::loadLines() const
+QList<QByteArray> IniFile::loadLines() const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QString text = Gbk::decode(file.readAll());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    const QByteArray bytes = file.readAll();
+    QList<QByteArray> lines;
+    int begin = 0;
+    while (begin < bytes.size()) {
+        const int nl = bytes.indexOf('\n', begin);
+        const int end = nl < 0 ? bytes.size() : nl + 1;
+        lines << bytes.mid(begin, end - begin);
+        begin = end;
+    }
     return lines;
 }
 
-int IniFile::findSection(const QStringList &lines, const QString &section) const
+namespace {
+
+QString textOf(const QByteArray &line)
+{
+    QByteArray body = line;
+    while (body.endsWith('\n') || body.endsWith('\r'))
+        body.chop(1);
+    return Gbk::decode(body);
+}
+
+} // namespace
+
+int IniFile::findSection(const QList<QByteArray> &lines, const QString &section)
 {
     QString name;
     for (int i = 0; i < lines.size(); ++i) {
-        if (isSectionLine(lines[i], &name) && name.compare(section, Qt::CaseInsensitive) == 0)
+        if (isSectionLine(textOf(lines[i]), &name) &&
+            name.compare(section, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
 }
 
-int IniFile::findKey(const QStringList &lines, int sectionLine, const QString &key) const
+int IniFile::findKey(const QList<QByteArray> &lines, int sectionLine, const QString &key)
 {
     QString k;
-    for (int i = sectionLine + 1; i < lines.size() && !isSectionLine(lines[i]); ++i) {
-        if (keyOfLine(lines[i], &k) && k.compare(key, Qt::CaseInsensitive) == 0)
+    for (int i = sectionLine + 1; i < lines.size(); ++i) {
+        const QString text = textOf(lines[i]);
+        if (isSectionLine(text))
+            break;
+        if (keyOfLine(text, &k) && k.compare(key, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -72,7 +92,7 @@ int IniFile::findKey(const QStringList &lines, int sectionLine, const QString &k
 
 QString IniFile::read(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const QStringList lines = loadLines();
+    const QList<QByteArray> lines = loadLines();
     const int s = findSection(lines, section);
     if (s < 0)
         return defaultValue;
@@ -80,26 +100,33 @@ QString IniFile::read(const QString &section, const QString &key, const QString 
     if (k < 0)
         return defaultValue;
     QString name, value;
-    keyOfLine(lines[k], &name, &value);
+    keyOfLine(textOf(lines[k]), &name, &value);
     return value;
 }
 
 bool IniFile::write(const QString &section, const QString &key, const QString &value)
 {
-    QStringList lines = loadLines();
-    const QString entry = key + QLatin1Char('=') + value;
+    QList<QByteArray> lines = loadLines();
+    const QByteArray eol("\r\n");
+    const QByteArray entry = Gbk::encode(key + QLatin1Char('=') + value) + eol;
+    // A last line without an ending gets one before anything follows it.
+    if (!lines.isEmpty() && !lines.last().endsWith('\n'))
+        lines.last() += eol;
     int s = findSection(lines, section);
     if (s < 0) {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-            lines << QString();
-        lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+        if (!lines.isEmpty() && !textOf(lines.last()).trimmed().isEmpty())
+            lines << eol;
+        lines << Gbk::encode(QLatin1Char('[') + section + QLatin1Char(']')) + eol << entry;
     } else if (int k = findKey(lines, s, key); k >= 0) {
         lines[k] = entry;
     } else {
         // Append after the last key of the section, before trailing blank lines.
         int insertAt = s + 1;
-        for (int i = s + 1; i < lines.size() && !isSectionLine(lines[i]); ++i) {
-            if (!lines[i].trimmed().isEmpty())
+        for (int i = s + 1; i < lines.size(); ++i) {
+            const QString text = textOf(lines[i]);
+            if (isSectionLine(text))
+                break;
+            if (!text.trimmed().isEmpty())
                 insertAt = i + 1;
         }
         lines.insert(insertAt, entry);
@@ -107,6 +134,7 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(Gbk::encode(lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n")));
+    for (const QByteArray &line : lines)
+        file.write(line);
     return file.commit();
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 // The private-profile configuration file (de.ini): "[section]" lines and "key=value" lines
 // in GBK. Every write goes to disk at once; other keys, comments and blank lines stay as
-// they are. Section and key names are matched without regard to case.
+// they are, byte for byte (a line in another encoding is never re-encoded). Section and key
+// names are matched without regard to case.
 class IniFile {
 public:
     explicit IniFile(QString path);
@@ -18,9 +20,10 @@ public:
     bool write(const QString &section, const QString &key, const QString &value);
 
 private:
-    QStringList loadLines() const;
-    int findSection(const QStringList &lines, const QString &section) const;
-    int findKey(const QStringList &lines, int sectionLine, const QString &key) const;
+    // The file's lines as stored, each with its own line ending.
+    QList<QByteArray> loadLines() const;
+    static int findSection(const QList<QByteArray> &lines, const QString &section);
+    static int findKey(const QList<QByteArray> &lines, int sectionLine, const QString &key);
 
     QString m_path;
 };
