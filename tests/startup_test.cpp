@@ -106,6 +106,10 @@ void StartupTest::configuration()
     QCOMPARE(c.dialect, dialect);
     QCOMPARE(c.connectionString, connection);
     QCOMPARE(IniFile(path).read("part1", "csaccess", "0"), csaccessAfter);
+    // A new installation gets the program's name as title and no bare "0" texts; a de.ini
+    // that exists keeps its own keys and defaults.
+    QCOMPARE(c.softName, ini.isEmpty() ? Startup::Title : QStringLiteral("0"));
+    QCOMPARE(c.telephone, ini.isEmpty() ? QString() : QStringLiteral("0"));
 }
 
 void StartupTest::databaseFileTest()

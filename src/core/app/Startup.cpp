@@ -19,6 +19,12 @@ QString iniPath(const QString &configOption, const QString &applicationDir)
 
 void readConfiguration(IniFile &ini, LoginContext &context)
 {
+    if (!QFileInfo::exists(ini.path())) {
+        const QString part1 = QStringLiteral("part1");
+        ini.write(part1, QStringLiteral("softname"), Title);
+        for (const char *key : {"tel", "company", "web", "Memo"})
+            ini.write(part1, QString::fromLatin1(key), QString());
+    }
     context.readConfiguration(ini);
     if (context.dialect == SqlDialect::Server)
         return;

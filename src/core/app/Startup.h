@@ -17,7 +17,10 @@ inline const QString DefaultEmbeddedConnection = QStringLiteral("Data Source=boo
 QString iniPath(const QString &configOption, const QString &applicationDir);
 
 // Reads de.ini into the context. An embedded database without a connection string gets
-// the default one, written to de.ini so that the file says which database is used.
+// the default one, written to de.ini so that the file says which database is used. When
+// there is no de.ini at all (a new installation) the file is made with the installation's
+// texts: the program's name as title, empty telephone, organisation, web address and
+// introduction, so that no window shows the bare "0" of a missing key.
 void readConfiguration(IniFile &ini, LoginContext &context);
 
 // The embedded database file that does not exist yet, or an empty text (a server database,
