@@ -51,9 +51,9 @@ bool prepare(const QString &path, QString *error)
 }
 
 // Opens (and on the first run creates and fills) the benchmark database on a server.
-bool prepareServer(const QString &spec, QString *error)
+bool prepareServer(const QString &setup, QString *error)
 {
-    const QStringList p = spec.split(QLatin1Char(':'));
+    const QStringList p = setup.split(QLatin1Char(':'));
     if (p.size() < 3) {
         *error = QStringLiteral("--server wants HOST:PORT:USER");
         return false;

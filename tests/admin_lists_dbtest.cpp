@@ -17,9 +17,9 @@ namespace {
 
 ListTable listFor(const char *className)
 {
-    const ListSpec *spec = ListSpecs::byClass(QString::fromUtf8(className));
-    Q_ASSERT(spec);
-    return ListTable(*spec);
+    const ListSpec *setup = ListSpecs::byClass(QString::fromUtf8(className));
+    Q_ASSERT(setup);
+    return ListTable(*setup);
 }
 
 QVector<QSqlRecord> rows(const ListTable &list)
@@ -314,12 +314,12 @@ void AdminListsTest::everyMenuEntryHasItsWindow()
                                   "a2设置",       "a3设置",       "读者类别设置", "物品级别设置"};
     QSet<QString> tables;
     for (const QString &c : commands) {
-        const ListSpec *spec = ListSpecs::byCommand(c);
-        QVERIFY2(spec, qPrintable(c));
-        tables.insert(spec->table);
-        for (const ListField &f : spec->fields)
-            QVERIFY2(!Schema::checkedColumn(spec->table, f.column).isEmpty(),
-                     qPrintable(spec->table + f.column));
+        const ListSpec *setup = ListSpecs::byCommand(c);
+        QVERIFY2(setup, qPrintable(c));
+        tables.insert(setup->table);
+        for (const ListField &f : setup->fields)
+            QVERIFY2(!Schema::checkedColumn(setup->table, f.column).isEmpty(),
+                     qPrintable(setup->table + f.column));
     }
     QCOMPARE(tables.size(), commands.size());
 }
@@ -352,7 +352,7 @@ void AdminListsTest::newRowIsAnEmptyLineAtTheEnd()
         shown << q.record();
     QCOMPARE(shown.size(), stored.size() + 1);
     for (int i = 0; i < stored.size(); ++i) {
-        for (const ListField &f : list.spec().fields)
+        for (const ListField &f : list.setup().fields)
             QCOMPARE(shown[i].value(f.column), stored[i].value(f.column));
     }
     // Every column of the last line is empty, its address too.

@@ -21,14 +21,14 @@ namespace {
 
 ReportModel smallList()
 {
-    ListReportSpec spec;
-    spec.title = QStringLiteral("读者清单");
-    spec.columns = {{QStringLiteral("读者编号"), QStringLiteral("编号"), 30},
-                    {QStringLiteral("读者姓名"), QStringLiteral("姓名"), 0}};
+    ListReportSpec setup;
+    setup.title = QStringLiteral("读者清单");
+    setup.columns = {{QStringLiteral("读者编号"), QStringLiteral("编号"), 30},
+                     {QStringLiteral("读者姓名"), QStringLiteral("姓名"), 0}};
     ReportRows rows;
     rows.append(QVariantMap{{QStringLiteral("读者编号"), QStringLiteral("R1")},
                             {QStringLiteral("读者姓名"), QStringLiteral("王五")}});
-    return buildListReport(spec, rows);
+    return buildListReport(setup, rows);
 }
 
 int pdfPages(const QString &path)

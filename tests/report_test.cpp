@@ -31,16 +31,16 @@ ReportRows books(int n)
 
 ListReportSpec bookList()
 {
-    ListReportSpec spec;
-    spec.title = QStringLiteral("图书清单");
-    spec.columns = {{QStringLiteral("编号"), QStringLiteral("图书编号"), 30},
-                    {QStringLiteral("名称"), QStringLiteral("书名"), 0},
-                    {QStringLiteral("数量"), QStringLiteral("数量"), 20, CellFormat::Number},
-                    {QStringLiteral("价格"), QStringLiteral("价格"), 25, CellFormat::Money}};
-    spec.totals = {{QStringLiteral(" 价格合计:"), QStringLiteral("价格"), CellFormat::Money},
-                   {QStringLiteral("  数量合计: "), QStringLiteral("数量")}};
-    spec.printedAt = kPrinted;
-    return spec;
+    ListReportSpec setup;
+    setup.title = QStringLiteral("图书清单");
+    setup.columns = {{QStringLiteral("编号"), QStringLiteral("图书编号"), 30},
+                     {QStringLiteral("名称"), QStringLiteral("书名"), 0},
+                     {QStringLiteral("数量"), QStringLiteral("数量"), 20, CellFormat::Number},
+                     {QStringLiteral("价格"), QStringLiteral("价格"), 25, CellFormat::Money}};
+    setup.totals = {{QStringLiteral(" 价格合计:"), QStringLiteral("价格"), CellFormat::Money},
+                    {QStringLiteral("  数量合计: "), QStringLiteral("数量")}};
+    setup.printedAt = kPrinted;
+    return setup;
 }
 
 // The rows printed on a page, by the row index of their cells.
@@ -98,12 +98,12 @@ void ReportTest::listOfThreeRows()
 
 void ReportTest::longListPaginatesWithHeadersFootersAndPageSums()
 {
-    ListReportSpec spec = bookList();
-    spec.pageSums = {{QStringLiteral("数量: "), QStringLiteral("数量")},
-                     {QStringLiteral("  价格: "), QStringLiteral("价格"), CellFormat::Money}};
-    spec.footerTotals = {{QStringLiteral("  总数量: "), QStringLiteral("数量")}};
+    ListReportSpec setup = bookList();
+    setup.pageSums = {{QStringLiteral("数量: "), QStringLiteral("数量")},
+                      {QStringLiteral("  价格: "), QStringLiteral("价格"), CellFormat::Money}};
+    setup.footerTotals = {{QStringLiteral("  总数量: "), QStringLiteral("数量")}};
     const int n = 200;
-    const ReportModel model = buildListReport(spec, books(n));
+    const ReportModel model = buildListReport(setup, books(n));
     const int pages = model.pageCount();
     QVERIFY(pages >= 4);
 
@@ -158,13 +158,13 @@ void ReportTest::emptyListStillPrintsHeadingAndZeroTotals()
 
 void ReportTest::labelsOnePagePerRowWithBarcode()
 {
-    LabelSpec spec;
-    spec.lines = {{QStringLiteral("编号:"), QStringLiteral("编号")},
-                  {QString(), QStringLiteral("名称"), CellFormat::Auto, 10, true}};
-    spec.barcodeField = QStringLiteral("条形码");
-    spec.symbology = Barcode::Symbology::Code39;
+    LabelSpec setup;
+    setup.lines = {{QStringLiteral("编号:"), QStringLiteral("编号")},
+                   {QString(), QStringLiteral("名称"), CellFormat::Auto, 10, true}};
+    setup.barcodeField = QStringLiteral("条形码");
+    setup.symbology = Barcode::Symbology::Code39;
     const ReportRows rows = books(3);
-    const ReportModel model = buildLabels(spec, rows);
+    const ReportModel model = buildLabels(setup, rows);
     QCOMPARE(model.pageCount(), 3);
     for (int p = 0; p < 3; ++p) {
         QCOMPARE(model.texts(p, QStringLiteral("line")),

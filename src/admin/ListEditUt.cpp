@@ -35,12 +35,12 @@ QString fieldText(const ListField &f, const QVariant &v)
 
 } // namespace
 
-TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
+TListEditFm::TListEditFm(const ListSpec &setup, QWidget *parent)
     : QDialog(parent)
-    , m_list(spec)
+    , m_list(setup)
 {
-    setObjectName(spec.className);
-    setWindowTitle(ListSpecs::caption(spec));
+    setObjectName(setup.className);
+    setWindowTitle(ListSpecs::caption(setup));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *layout = new QVBoxLayout(this);
@@ -52,7 +52,7 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
 
     auto *group = new QGroupBox(this);
     auto *form = new QFormLayout(group);
-    for (const ListField &f : spec.fields) {
+    for (const ListField &f : setup.fields) {
         auto *edit = new QLineEdit(group);
         edit->setObjectName(f.column);
         edit->setMinimumWidth(220);
@@ -74,11 +74,11 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
 
     m_grid = new ResultGrid(this);
     QVector<ResultGrid::Column> columns;
-    for (const QString &c : spec.gridColumns) {
+    for (const QString &c : setup.gridColumns) {
         ResultGrid::Column col;
         col.field = c;
         col.caption = c; // the server reports unquoted names in lower case
-        for (const ListField &f : spec.fields) {
+        for (const ListField &f : setup.fields) {
             if (f.column == c && f.kind == ListField::Kind::Money)
                 col.format = ResultGrid::Format::Money;
         }
@@ -86,11 +86,11 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
     }
     m_grid->setColumns(columns);
     m_grid->setKeyField(QString::fromUtf8(RowKey::Field));
-    m_grid->setSortingEnabled(spec.sortable);
+    m_grid->setSortingEnabled(setup.sortable);
     m_grid->view()->horizontalHeader()->setStretchLastSection(true);
     m_grid->view()->horizontalHeader()->setMinimumSectionSize(110);
     layout->addWidget(m_grid, 1);
-    resize(spec.fields.size() > 1 ? 560 : 420, 460);
+    resize(setup.fields.size() > 1 ? 560 : 420, 460);
 
     connect(m_toolBar->button(Add), &QToolButton::clicked, this, &TListEditFm::addClicked);
     connect(m_toolBar->button(Modify), &QToolButton::clicked, this, &TListEditFm::modifyClicked);
@@ -110,7 +110,7 @@ TListEditFm::TListEditFm(const ListSpec &spec, QWidget *parent)
 void TListEditFm::showEvent(QShowEvent *event)
 {
     // The a1..a3 lists are named by the settings of this login.
-    setWindowTitle(ListSpecs::caption(m_list.spec()));
+    setWindowTitle(ListSpecs::caption(m_list.setup()));
     QDialog::showEvent(event);
 }
 
@@ -149,7 +149,7 @@ void TListEditFm::showNewRow()
     // as an empty line at its end. The user's sort comes back when the line is gone.
     const QHeaderView *header = m_grid->view()->horizontalHeader();
     const int sorted = header->sortIndicatorSection();
-    const QStringList &columns = m_list.spec().gridColumns;
+    const QStringList &columns = m_list.setup().gridColumns;
     m_sortField = sorted >= 0 && sorted < columns.size() ? columns[sorted] : QString();
     m_sortOrder = header->sortIndicatorOrder();
     m_showsNewRow = true;
@@ -164,7 +164,7 @@ void TListEditFm::showNewRow()
 void TListEditFm::showCurrentRow()
 {
     const QSqlRecord record = m_grid->currentRecord();
-    const QVector<ListField> &fields = m_list.spec().fields;
+    const QVector<ListField> &fields = m_list.setup().fields;
     for (int i = 0; i < fields.size(); ++i)
         m_fields[i]->setText(fieldText(fields[i], record.value(fields[i].column)));
 }
@@ -178,7 +178,7 @@ void TListEditFm::setMode(Mode mode)
     m_toolBar->button(Save)->setEnabled(!browsing);
     m_toolBar->button(Cancel)->setEnabled(!browsing);
     m_toolBar->button(Delete)->setEnabled(browsing);
-    const QVector<ListField> &fields = m_list.spec().fields;
+    const QVector<ListField> &fields = m_list.setup().fields;
     for (int i = 0; i < fields.size(); ++i)
         m_fields[i]->setEnabled(mode == Mode::Adding ||
                                 (mode == Mode::Modifying && !fields[i].fixedOnModify));

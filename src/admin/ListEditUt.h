@@ -19,7 +19,7 @@ class TListEditFm : public QDialog {
 public:
     enum class Mode { Browsing, Adding, Modifying };
 
-    TListEditFm(const ListSpec &spec, QWidget *parent = nullptr);
+    TListEditFm(const ListSpec &setup, QWidget *parent = nullptr);
 
     Mode mode() const { return m_mode; }
     QLineEdit *field(int index) const { return m_fields.value(index); }

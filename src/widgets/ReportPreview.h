@@ -27,7 +27,7 @@ private:
 
 // How windows show their reports:
 //
-//   ReportPreview::show(this, buildListReport(spec, rows));
+//   ReportPreview::show(this, buildListReport(setup, rows));
 class ReportPreview {
 public:
     // Shows the report modally in the preview. Several reports (a card's front and back) are

@@ -83,7 +83,7 @@ QVector<ResultGridModel::Column> ResultGrid::Private::modelColumns() const
                 continue; // a listed column the result does not have is left out
             listed[index] = true;
             ResultGridModel::Column mc{c, index, QString()};
-            mc.spec.field = rows.layout().fieldName(index);
+            mc.setup.field = rows.layout().fieldName(index);
             out.append(mc);
         }
     }
@@ -105,7 +105,7 @@ void ResultGrid::Private::showRows(int currentRow)
         rows.isOpen() ? modelColumns() : QVector<ResultGridModel::Column>();
     model->reset(rows.isOpen() ? &rows : nullptr, cols);
     for (int i = 0; i < cols.size(); ++i)
-        view->setColumnHidden(i, !cols[i].spec.visible);
+        view->setColumnHidden(i, !cols[i].setup.visible);
     updateFilterTitles();
     updateFooter();
     QHeaderView *header = view->horizontalHeader();
@@ -130,7 +130,7 @@ void ResultGrid::Private::fitColumnWidths()
     const int rowsToMeasure = qMin(model->rowCount(), GridRows::kPageSize);
     const QVector<ResultGridModel::Column> &cols = model->columns();
     for (int c = 0; c < cols.size(); ++c) {
-        if (!cols[c].spec.visible)
+        if (!cols[c].setup.visible)
             continue;
         int width = titleFm.horizontalAdvance(
                         model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
@@ -148,8 +148,8 @@ void ResultGrid::Private::updateFooter()
     QStringList texts;
     bool any = false;
     for (const ResultGridModel::Column &c : cols) {
-        texts.append(q->footerText(c.spec.field));
-        any = any || c.spec.footer != Footer::None;
+        texts.append(q->footerText(c.setup.field));
+        any = any || c.setup.footer != Footer::None;
     }
     footer->setTexts(texts);
     view->setFooterVisible(any || (!rows.isOpen() && !sumFields().isEmpty()));
@@ -159,7 +159,7 @@ void ResultGrid::Private::updateFilterTitles()
 {
     const QVector<ResultGridModel::Column> &cols = model->columns();
     for (int i = 0; i < cols.size(); ++i) {
-        const GridQuery::Filter *f = query.filterOf(cols[i].spec.field);
+        const GridQuery::Filter *f = query.filterOf(cols[i].setup.field);
         QString text;
         if (f && f->kind == GridQuery::FilterKind::Contains)
             text = QStringLiteral("包含“%1”").arg(f->value.toString());
@@ -168,7 +168,7 @@ void ResultGrid::Private::updateFilterTitles()
         else if (f)
             text = QStringLiteral("等于“%1”")
                        .arg(CellText::format(f->value,
-                                             ResultGridModel::cellFormat(cols[i].spec.format)));
+                                             ResultGridModel::cellFormat(cols[i].setup.format)));
         if (cols[i].filterText != text)
             model->setFilterText(i, text);
     }
@@ -201,7 +201,7 @@ void ResultGrid::Private::headerClicked(int section)
 {
     if (!sorting || !rows.isOpen() || section < 0 || section >= model->columns().size())
         return;
-    const QString field = model->columns()[section].spec.field;
+    const QString field = model->columns()[section].setup.field;
     const Qt::SortOrder order =
         query.sortField() == field && query.sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
                                                                               : Qt::AscendingOrder;
@@ -217,8 +217,8 @@ void ResultGrid::Private::headerMenu(const QPoint &pos)
     if (!rows.isOpen() || section < 0 || section >= model->columns().size())
         return;
     const ResultGridModel::Column column = model->columns()[section];
-    const QString field = column.spec.field;
-    const QString caption = column.spec.caption.isEmpty() ? field : column.spec.caption;
+    const QString field = column.setup.field;
+    const QString caption = column.setup.caption.isEmpty() ? field : column.setup.caption;
     QMenu menu(q);
     if (sorting) {
         menu.addAction(QStringLiteral("按“%1”升序排列").arg(caption), q, [this, field] {
@@ -236,7 +236,7 @@ void ResultGrid::Private::headerMenu(const QPoint &pos)
         if (!menu.isEmpty())
             menu.addSeparator();
         QMenu *values = menu.addMenu(QStringLiteral("筛选：等于"));
-        const CellFormat format = ResultGridModel::cellFormat(column.spec.format);
+        const CellFormat format = ResultGridModel::cellFormat(column.setup.format);
         const QVariantList choices = q->filterValues(field, 50);
         for (const QVariant &v : choices) {
             const QString text =
@@ -491,7 +491,7 @@ QVector<ResultGrid::Column> ResultGrid::visibleColumns() const
         const int logical = header->logicalIndex(visual);
         if (logical < 0 || logical >= cols.size() || header->isSectionHidden(logical))
             continue;
-        Column c = cols[logical].spec;
+        Column c = cols[logical].setup;
         if (c.caption.isEmpty())
             c.caption = c.field;
         out.append(c);
@@ -512,7 +512,7 @@ QString ResultGrid::footerText(const QString &field) const
     const int column = d->model->columnOfField(field);
     if (column < 0 || !d->rows.isOpen())
         return QString();
-    const Column &c = d->model->columns()[column].spec;
+    const Column &c = d->model->columns()[column].setup;
     switch (c.footer) {
     case Footer::None:
         return QString();

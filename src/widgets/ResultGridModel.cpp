@@ -46,11 +46,11 @@ void ResultGridModel::setFilterText(int column, const QString &text)
 int ResultGridModel::columnOfField(const QString &field) const
 {
     for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].spec.field == field)
+        if (m_columns[i].setup.field == field)
             return i;
     }
     for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].spec.field.compare(field, Qt::CaseInsensitive) == 0)
+        if (m_columns[i].setup.field.compare(field, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -76,12 +76,12 @@ QVariant ResultGridModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return CellText::format(m_rows->value(index.row(), c.field), cellFormat(c.spec.format));
+        return CellText::format(m_rows->value(index.row(), c.field), cellFormat(c.setup.format));
     case Qt::EditRole:
         return m_rows->value(index.row(), c.field);
     case Qt::TextAlignmentRole: {
         const bool right = CellText::isRightAligned(m_rows->value(index.row(), c.field),
-                                                    cellFormat(c.spec.format));
+                                                    cellFormat(c.setup.format));
         return int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     }
     default:
@@ -99,7 +99,7 @@ QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, i
     if (section < 0 || section >= m_columns.size())
         return QVariant();
     const Column &c = m_columns[section];
-    const QString caption = c.spec.caption.isEmpty() ? c.spec.field : c.spec.caption;
+    const QString caption = c.setup.caption.isEmpty() ? c.setup.field : c.setup.caption;
     switch (role) {
     case Qt::DisplayRole:
         // A filtered column says so in its title.

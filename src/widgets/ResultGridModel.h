@@ -14,7 +14,7 @@ class ResultGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     struct Column {
-        ResultGrid::Column spec;
+        ResultGrid::Column setup;
         int field = -1;     // index in the result's record
         QString filterText; // how the column is filtered now, empty for none
     };

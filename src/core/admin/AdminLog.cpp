@@ -48,16 +48,16 @@ bool buildReport(const Statement &rows, const QDateTime &printedAt, ReportModel 
     ReportRows data;
     if (!data.load(rows, error))
         return false;
-    ListReportSpec spec;
-    spec.title = QStringLiteral("管理员日志");
-    spec.heading = QStringLiteral("共 %1 条").arg(data.count());
-    spec.columns = {{QStringLiteral("id"), QStringLiteral("id"), 16, CellFormat::Text},
-                    {QStringLiteral("事件"), QStringLiteral("事件"), 26, CellFormat::Text},
-                    {QStringLiteral("日期"), QStringLiteral("日期"), 38, CellFormat::DateTime},
-                    {QStringLiteral("管理员"), QStringLiteral("管理员"), 26, CellFormat::Text},
-                    {QStringLiteral("说明"), QStringLiteral("说明"), 0, CellFormat::Text}};
-    spec.printedAt = printedAt;
-    *report = buildListReport(spec, data);
+    ListReportSpec setup;
+    setup.title = QStringLiteral("管理员日志");
+    setup.heading = QStringLiteral("共 %1 条").arg(data.count());
+    setup.columns = {{QStringLiteral("id"), QStringLiteral("id"), 16, CellFormat::Text},
+                     {QStringLiteral("事件"), QStringLiteral("事件"), 26, CellFormat::Text},
+                     {QStringLiteral("日期"), QStringLiteral("日期"), 38, CellFormat::DateTime},
+                     {QStringLiteral("管理员"), QStringLiteral("管理员"), 26, CellFormat::Text},
+                     {QStringLiteral("说明"), QStringLiteral("说明"), 0, CellFormat::Text}};
+    setup.printedAt = printedAt;
+    *report = buildListReport(setup, data);
     return true;
 }
 

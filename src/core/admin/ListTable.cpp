@@ -133,9 +133,9 @@ const ListSpec *byClass(const QString &className)
     return nullptr;
 }
 
-QString caption(const ListSpec &spec)
+QString caption(const ListSpec &setup)
 {
-    switch (spec.customList) {
+    switch (setup.customList) {
     case 1:
         return loginContext().customListLabel1;
     case 2:
@@ -143,20 +143,20 @@ QString caption(const ListSpec &spec)
     case 3:
         return loginContext().customListLabel3;
     default:
-        return spec.caption;
+        return setup.caption;
     }
 }
 
 } // namespace ListSpecs
 
-ListTable::ListTable(ListSpec spec)
-    : m_spec(std::move(spec))
+ListTable::ListTable(ListSpec setup)
+    : m_setup(std::move(setup))
 {}
 
 QStringList ListTable::columns() const
 {
     QStringList out;
-    for (const ListField &f : m_spec.fields)
+    for (const ListField &f : m_setup.fields)
         out << f.column;
     return out;
 }
@@ -164,21 +164,22 @@ QStringList ListTable::columns() const
 Statement ListTable::selectStatement(bool withNewRow) const
 {
     // The grid shows the listed columns; the others of the table stay readable.
-    Statement st(QStringLiteral("select %1, %2.* from %2").arg(RowKey::selectItem(), m_spec.table));
+    Statement st(
+        QStringLiteral("select %1, %2.* from %2").arg(RowKey::selectItem(), m_setup.table));
     // The empty line has every column of the table, however many it has: the outer join of
     // one row with no row of the table.
     if (withNewRow)
         st.text(QStringLiteral(" union all select NULL, %1.* from (select 1 as one) one_row "
                                "left join %1 on 1=0")
-                    .arg(m_spec.table));
+                    .arg(m_setup.table));
     return st;
 }
 
 QString ListTable::validate(const QStringList &texts, QVariantList *values) const
 {
     QVariantList out;
-    for (int i = 0; i < m_spec.fields.size(); ++i) {
-        const ListField &f = m_spec.fields[i];
+    for (int i = 0; i < m_setup.fields.size(); ++i) {
+        const ListField &f = m_setup.fields[i];
         const QString text = texts.value(i);
         // Only the name is required, and a name of blanks is still a name.
         if (i == 0 && text.isEmpty())
@@ -224,14 +225,14 @@ QString ListTable::validate(const QStringList &texts, QVariantList *values) cons
 
 QString ListTable::uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const
 {
-    if (m_spec.uniqueColumn.isEmpty())
+    if (m_setup.uniqueColumn.isEmpty())
         return QString();
-    const int index = columns().indexOf(m_spec.uniqueColumn);
+    const int index = columns().indexOf(m_setup.uniqueColumn);
     const QString value = values.value(index).toString();
-    if (original && original->value(m_spec.uniqueColumn).toString() == value)
+    if (original && original->value(m_setup.uniqueColumn).toString() == value)
         return QString();
-    Statement count(
-        QStringLiteral("select count(*) from %1 where %2=").arg(m_spec.table, m_spec.uniqueColumn));
+    Statement count(QStringLiteral("select count(*) from %1 where %2=")
+                        .arg(m_setup.table, m_setup.uniqueColumn));
     count.value(value);
     QString error;
     const QVariant n = count.scalar(&error);
@@ -239,7 +240,7 @@ QString ListTable::uniqueRefusal(const QVariantList &values, const QSqlRecord *o
         return error;
     if (n.toLongLong() == 0)
         return QString();
-    const QString name = m_spec.fields[index].messageName;
+    const QString name = m_setup.fields[index].messageName;
     if (value.isEmpty())
         return QStringLiteral("已有一行的%1是空的, %1不能重复!").arg(name);
     return QStringLiteral("%1 \"%2\" 已经有了, 不能重复!").arg(name, value);
@@ -256,7 +257,7 @@ ListTable::Result ListTable::insert(const QStringList &texts) const
     if (!r.message.isEmpty())
         return r;
     Statement st(QStringLiteral("insert into %1 (%2) values (")
-                     .arg(m_spec.table, columns().join(QLatin1Char(','))));
+                     .arg(m_setup.table, columns().join(QLatin1Char(','))));
     for (int i = 0; i < values.size(); ++i)
         st.text(i ? QStringLiteral(",") : QString()).value(values[i]);
     st.text(QStringLiteral(")") + RowKey::insertSuffix());
@@ -278,14 +279,14 @@ ListTable::Result ListTable::update(const QSqlRecord &original, const QStringLis
     if (!r.message.isEmpty())
         return r;
     // A level keeps its name: loans and items refer to it by that name.
-    for (int i = 0; i < m_spec.fields.size(); ++i) {
-        if (m_spec.fields[i].fixedOnModify)
-            values[i] = original.value(m_spec.fields[i].column);
+    for (int i = 0; i < m_setup.fields.size(); ++i) {
+        if (m_setup.fields[i].fixedOnModify)
+            values[i] = original.value(m_setup.fields[i].column);
     }
     r.message = uniqueRefusal(values, &original);
     if (!r.message.isEmpty())
         return r;
-    Statement st(QStringLiteral("update %1 set ").arg(m_spec.table));
+    Statement st(QStringLiteral("update %1 set ").arg(m_setup.table));
     const QStringList cols = columns();
     for (int i = 0; i < cols.size(); ++i)
         st.text((i ? QStringLiteral(",") : QString()) + cols[i] + QStringLiteral("="))
@@ -312,7 +313,7 @@ ListTable::Result ListTable::update(const QSqlRecord &original, const QStringLis
 
 int ListTable::rowCount(QString *error) const
 {
-    return Statement(QStringLiteral("select count(*) from %1").arg(m_spec.table))
+    return Statement(QStringLiteral("select count(*) from %1").arg(m_setup.table))
         .scalar(error)
         .toInt();
 }
@@ -327,8 +328,8 @@ QString ListTable::deleteRefusal(const QSqlRecord *current) const
         return n == 0 ? QStringLiteral("列表是空的, 没有可删除的记录!")
                       : QStringLiteral("请先在列表中选中要删除的一行!");
     }
-    const QString name = current->value(m_spec.fields.first().column).toString();
-    switch (m_spec.deleteRule) {
+    const QString name = current->value(m_setup.fields.first().column).toString();
+    switch (m_setup.deleteRule) {
     case DeleteRule::KeepOneRow: {
         QString error;
         const int n = rowCount(&error);
@@ -349,7 +350,7 @@ QString ListTable::deleteRefusal(const QSqlRecord *current) const
 QString ListTable::deleteQuestion(const QSqlRecord &current) const
 {
     return QStringLiteral("您是否要删除\" ") +
-           current.value(m_spec.fields.first().column).toString() + QStringLiteral("\"");
+           current.value(m_setup.fields.first().column).toString() + QStringLiteral("\"");
 }
 
 ListTable::Result ListTable::remove(const QSqlRecord &original) const
@@ -358,7 +359,7 @@ ListTable::Result ListTable::remove(const QSqlRecord &original) const
     r.message = deleteRefusal(&original);
     if (!r.message.isEmpty())
         return r;
-    Statement st(QStringLiteral("delete from %1").arg(m_spec.table));
+    Statement st(QStringLiteral("delete from %1").arg(m_setup.table));
     RowKey::appendRowMatch(st, original, columns());
     QSqlQuery q = st.exec();
     if (q.lastError().isValid()) {

@@ -47,7 +47,7 @@ const QVector<ListSpec> &all();
 const ListSpec *byCommand(const QString &command);
 const ListSpec *byClass(const QString &className);
 // The window caption now: the a1..a3 lists take their label from the login's settings.
-QString caption(const ListSpec &spec);
+QString caption(const ListSpec &setup);
 
 } // namespace ListSpecs
 
@@ -55,9 +55,9 @@ QString caption(const ListSpec &spec);
 // fields, in the order of ListSpec::fields.
 class ListTable {
 public:
-    explicit ListTable(ListSpec spec);
+    explicit ListTable(ListSpec setup);
 
-    const ListSpec &spec() const { return m_spec; }
+    const ListSpec &setup() const { return m_setup; }
 
     // The whole table with each row's address (RowKey::Field) for the grid. With a new row:
     // followed by one empty line (every column NULL), the row being added.
@@ -90,5 +90,5 @@ private:
     QStringList columns() const;
     QString uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const;
 
-    ListSpec m_spec;
+    ListSpec m_setup;
 };

@@ -2,40 +2,40 @@
 
 #include "ReportText.h"
 
-ReportModel buildLabels(const LabelSpec &spec, const ReportRows &rows)
+ReportModel buildLabels(const LabelSpec &setup, const ReportRows &rows)
 {
     ReportModel model;
-    model.title = spec.title;
-    model.pageSize = spec.pageSize;
-    const double left = spec.margin;
-    const double width = spec.pageSize.width() - 2 * spec.margin;
-    const double bottom = spec.pageSize.height() - spec.margin;
+    model.title = setup.title;
+    model.pageSize = setup.pageSize;
+    const double left = setup.margin;
+    const double width = setup.pageSize.width() - 2 * setup.margin;
+    const double bottom = setup.pageSize.height() - setup.margin;
 
     double linesHeight = 0;
-    for (const LabelLine &line : spec.lines)
+    for (const LabelLine &line : setup.lines)
         linesHeight += ReportText::lineHeight(line.fontSize);
-    const bool withBarcode = !spec.barcodeField.isEmpty();
+    const bool withBarcode = !setup.barcodeField.isEmpty();
     const double barcodeHeight =
         !withBarcode ? 0
-        : spec.barcodeHeight > 0
-            ? spec.barcodeHeight
-            : qMax(8.0, spec.pageSize.height() - 2 * spec.margin - linesHeight - 1);
+        : setup.barcodeHeight > 0
+            ? setup.barcodeHeight
+            : qMax(8.0, setup.pageSize.height() - 2 * setup.margin - linesHeight - 1);
 
     for (int r = 0; r < rows.count(); ++r) {
         ReportPage &page = model.addPage();
-        double y = spec.margin;
+        double y = setup.margin;
         auto addBarcode = [&] {
-            const QString value = rows.value(r, spec.barcodeField).toString().trimmed();
+            const QString value = rows.value(r, setup.barcodeField).toString().trimmed();
             ReportItem &item =
                 model.addBarcode(page, QRectF(left, y, width, qMin(barcodeHeight, bottom - y)),
-                                 Barcode::encode(spec.symbology, value));
+                                 Barcode::encode(setup.symbology, value));
             item.row = r;
-            item.field = spec.barcodeField;
+            item.field = setup.barcodeField;
             y += barcodeHeight + 1;
         };
-        if (withBarcode && spec.barcodeFirst)
+        if (withBarcode && setup.barcodeFirst)
             addBarcode();
-        for (const LabelLine &line : spec.lines) {
+        for (const LabelLine &line : setup.lines) {
             const double h = ReportText::lineHeight(line.fontSize);
             const QString value = line.field.isEmpty()
                                       ? QString()
@@ -47,7 +47,7 @@ ReportModel buildLabels(const LabelSpec &spec, const ReportRows &rows)
             item.field = line.field;
             y += h;
         }
-        if (withBarcode && !spec.barcodeFirst)
+        if (withBarcode && !setup.barcodeFirst)
             addBarcode();
     }
     return model;

@@ -28,4 +28,4 @@ struct LabelSpec {
     double barcodeHeight = 0;  // millimetres, text included; 0: the rest of the label
 };
 
-ReportModel buildLabels(const LabelSpec &spec, const ReportRows &rows);
+ReportModel buildLabels(const LabelSpec &setup, const ReportRows &rows);

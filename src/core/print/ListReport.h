@@ -40,4 +40,4 @@ struct ListReportSpec {
     double fontSize = 9;
 };
 
-ReportModel buildListReport(const ListReportSpec &spec, const ReportRows &rows);
+ReportModel buildListReport(const ListReportSpec &setup, const ReportRows &rows);
