@@ -1,6 +1,6 @@
 #include "AdminUt.h"
 
-#include "AdminToolBar.h"
+#include "EditToolBar.h"
 #include "Prompt.h"
 #include "db/LoginContext.h"
 
@@ -22,10 +22,7 @@ TAdminFm::TAdminFm(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *layout = new QVBoxLayout(this);
-    m_toolBar =
-        new AdminToolBar({QStringLiteral("添加"), QStringLiteral("修改"), QStringLiteral("保存"),
-                          QStringLiteral("取消"), QStringLiteral("删除"), QStringLiteral("退出")},
-                         this);
+    m_toolBar = new EditToolBar(this);
     layout->addWidget(m_toolBar);
 
     auto *body = new QHBoxLayout;
@@ -57,12 +54,7 @@ TAdminFm::TAdminFm(QWidget *parent)
     body->addLayout(right, 1);
     layout->addLayout(body, 1);
 
-    connect(m_toolBar->button(Add), &QToolButton::clicked, this, &TAdminFm::addClicked);
-    connect(m_toolBar->button(Modify), &QToolButton::clicked, this, &TAdminFm::modifyClicked);
-    connect(m_toolBar->button(Save), &QToolButton::clicked, this, &TAdminFm::saveClicked);
-    connect(m_toolBar->button(Cancel), &QToolButton::clicked, this, &TAdminFm::cancelClicked);
-    connect(m_toolBar->button(Delete), &QToolButton::clicked, this, &TAdminFm::deleteClicked);
-    connect(m_toolBar->button(Exit), &QToolButton::clicked, this, &QDialog::close);
+    m_toolBar->connectTo(this);
     connect(m_names, &QListWidget::currentRowChanged, this, [this] {
         if (m_mode == Mode::Browsing)
             showCurrent();
@@ -118,11 +110,7 @@ void TAdminFm::setMode(Mode mode)
 {
     m_mode = mode;
     const bool browsing = mode == Mode::Browsing;
-    m_toolBar->button(Add)->setEnabled(browsing);
-    m_toolBar->button(Modify)->setEnabled(browsing);
-    m_toolBar->button(Save)->setEnabled(!browsing);
-    m_toolBar->button(Cancel)->setEnabled(!browsing);
-    m_toolBar->button(Delete)->setEnabled(browsing);
+    m_toolBar->setBrowsing(browsing);
     m_permissions->setEnabled(!browsing);
     // The super administrator's name is what gives him every permission: it stays.
     m_name->setEnabled(

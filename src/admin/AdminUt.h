@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QVector>
 
-class AdminToolBar;
+class EditToolBar;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -25,7 +25,7 @@ public:
     QCheckBox *permissionBox(int index) const { return m_boxes.value(index); }
 
 private:
-    enum Button { Add, Modify, Save, Cancel, Delete, Exit };
+    friend class EditToolBar; // wires the tool buttons to the handlers below
 
     void addClicked();
     void modifyClicked();
@@ -42,7 +42,7 @@ private:
     AdminAccounts::Account m_editing;
     QString m_nameBeforeAdd;
     Mode m_mode = Mode::Browsing;
-    AdminToolBar *m_toolBar = nullptr;
+    EditToolBar *m_toolBar = nullptr;
     QListWidget *m_names = nullptr;
     QLineEdit *m_name = nullptr;
     QGroupBox *m_permissions = nullptr;

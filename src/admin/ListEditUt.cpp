@@ -1,6 +1,6 @@
 #include "ListEditUt.h"
 
-#include "AdminToolBar.h"
+#include "EditToolBar.h"
 #include "Prompt.h"
 #include "ResultGrid.h"
 #include "admin/RowKey.h"
@@ -44,10 +44,7 @@ TListEditFm::TListEditFm(const ListSpec &setup, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *layout = new QVBoxLayout(this);
-    m_toolBar =
-        new AdminToolBar({QStringLiteral("添加"), QStringLiteral("修改"), QStringLiteral("保存"),
-                          QStringLiteral("取消"), QStringLiteral("删除"), QStringLiteral("退出")},
-                         this);
+    m_toolBar = new EditToolBar(this);
     layout->addWidget(m_toolBar);
 
     auto *group = new QGroupBox(this);
@@ -92,12 +89,7 @@ TListEditFm::TListEditFm(const ListSpec &setup, QWidget *parent)
     layout->addWidget(m_grid, 1);
     resize(setup.fields.size() > 1 ? 560 : 420, 460);
 
-    connect(m_toolBar->button(Add), &QToolButton::clicked, this, &TListEditFm::addClicked);
-    connect(m_toolBar->button(Modify), &QToolButton::clicked, this, &TListEditFm::modifyClicked);
-    connect(m_toolBar->button(Save), &QToolButton::clicked, this, &TListEditFm::saveClicked);
-    connect(m_toolBar->button(Cancel), &QToolButton::clicked, this, &TListEditFm::cancelClicked);
-    connect(m_toolBar->button(Delete), &QToolButton::clicked, this, &TListEditFm::deleteClicked);
-    connect(m_toolBar->button(Exit), &QToolButton::clicked, this, &QDialog::close);
+    m_toolBar->connectTo(this);
     connect(m_grid, &ResultGrid::currentRowChanged, this, [this] {
         if (m_mode == Mode::Browsing)
             showCurrentRow();
@@ -173,11 +165,7 @@ void TListEditFm::setMode(Mode mode)
 {
     m_mode = mode;
     const bool browsing = mode == Mode::Browsing;
-    m_toolBar->button(Add)->setEnabled(browsing);
-    m_toolBar->button(Modify)->setEnabled(browsing);
-    m_toolBar->button(Save)->setEnabled(!browsing);
-    m_toolBar->button(Cancel)->setEnabled(!browsing);
-    m_toolBar->button(Delete)->setEnabled(browsing);
+    m_toolBar->setBrowsing(browsing);
     const QVector<ListField> &fields = m_list.setup().fields;
     for (int i = 0; i < fields.size(); ++i)
         m_fields[i]->setEnabled(mode == Mode::Adding ||

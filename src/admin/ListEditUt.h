@@ -6,7 +6,7 @@
 #include <QSqlRecord>
 #include <QVector>
 
-class AdminToolBar;
+class EditToolBar;
 class QLineEdit;
 class QToolButton;
 class ResultGrid;
@@ -29,7 +29,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    enum Button { Add, Modify, Save, Cancel, Delete, Exit };
+    friend class EditToolBar; // wires the tool buttons to the handlers below
 
     void addClicked();
     void modifyClicked();
@@ -49,7 +49,7 @@ private:
     bool m_showsNewRow = false; // the grid shows the empty line of the row being added
     QString m_sortField;        // the user's sort, restored when the new row is gone
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    AdminToolBar *m_toolBar = nullptr;
+    EditToolBar *m_toolBar = nullptr;
     QVector<QLineEdit *> m_fields;
     ResultGrid *m_grid = nullptr;
 };
