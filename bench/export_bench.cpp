@@ -4,6 +4,7 @@
 //
 // With the path of a database made by generate_bench its first 100,000 loans are exported;
 // without, a library with 100,000 loans is generated into a temporary file first.
+#include "BenchDatabase.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/SharedConnection.h"
@@ -27,18 +28,12 @@ constexpr int kRows = 100000;
 
 bool prepare(const QString &path, QString *error)
 {
-    if (!DatabaseSetup::createEmbedded(path, error))
-        return false;
-    if (!SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded, error))
-        return false;
-    LibraryGenerator::Options options;
-    options.bulkLoad = true;
     LibraryGenerator::Size size;
     size.books = 20000;
     size.readers = 5000;
     size.loans = kRows;
     size.periodicals = 1000;
-    return LibraryGenerator(SharedConnection::database(), options).generate(size, error);
+    return createGeneratedLibrary(path, size, error);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 // With the path of a database made by generate_bench its 图书 is used; without, a library of
 // 1,000,000 books is generated into a temporary file first. With --server the same runs on
 // the PostgreSQL database tsgl_grid_bench of that server, generated there on the first run.
+#include "BenchDatabase.h"
 #include "ResultGrid.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
@@ -41,13 +42,7 @@ LibraryGenerator::Size benchSize()
 
 bool prepare(const QString &path, QString *error)
 {
-    if (!DatabaseSetup::createEmbedded(path, error))
-        return false;
-    if (!SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded, error))
-        return false;
-    LibraryGenerator::Options options;
-    options.bulkLoad = true;
-    return LibraryGenerator(SharedConnection::database(), options).generate(benchSize(), error);
+    return createGeneratedLibrary(path, benchSize(), error);
 }
 
 // Opens (and on the first run creates and fills) the benchmark database on a server.
