@@ -6,7 +6,9 @@
 #include "db/DatabaseSetup.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
+#include "db/RowOrder.h"
 #include "db/Schema.h"
+#include "db/SchemaUpgrade.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 
@@ -23,6 +25,12 @@ private slots:
     void everyTableHasItsColumnsInOrder();
     void keysRefuseDuplicates_data();
     void keysRefuseDuplicates();
+    void keysRefuseNull_data();
+    void keysRefuseNull();
+    void listsKeepInsertionOrderAfterUpdates();
+    void upgradeMakesKeysNotNull();
+    void upgradeReportsNullKeys();
+    void upgradeNumbersServerLists();
     void indexesExist();
     void defaultRows();
     void quoteCharactersAreStoredAndFoundLiterally();
@@ -42,8 +50,12 @@ void SchemaTest::everyTableHasItsColumnsInOrder()
         QVERIFY2(q.exec(QStringLiteral("select * from %1 where 1=0").arg(table.name)),
                  qPrintable(table.name + q.lastError().text()));
         const QSqlRecord rec = q.record();
-        QCOMPARE(rec.count(), table.columns.size());
-        for (int i = 0; i < rec.count(); ++i)
+        // On the server a list table ends with its insertion number, which no window shows.
+        const bool numbered = table.insertionOrdered && t.dialect() == SqlDialect::Server;
+        QCOMPARE(rec.count(), table.columns.size() + (numbered ? 1 : 0));
+        if (numbered)
+            QCOMPARE(rec.fieldName(rec.count() - 1), QString::fromUtf8(Schema::OrderColumn));
+        for (int i = 0; i < table.columns.size(); ++i)
             QVERIFY2(rec.fieldName(i).compare(table.columns[i].name, Qt::CaseInsensitive) == 0,
                      qPrintable(table.name + QLatin1Char('.') + rec.fieldName(i)));
     }
@@ -77,6 +89,165 @@ void SchemaTest::keysRefuseDuplicates()
     QVERIFY2(Statement(insert).run(&error), qPrintable(error));
     QVERIFY(!Statement(insert).run(&error));
     QVERIFY(!error.isEmpty()); // the database's own duplicate-key message
+}
+
+void SchemaTest::keysRefuseNull_data()
+{
+    QTest::addColumn<QString>("insert");
+    QTest::newRow("图书.编号") << "insert into 图书 (编号, 名称) values (NULL, 'x')";
+    QTest::newRow("期刊.编号") << "insert into 期刊 (编号, 名称) values (NULL, 'x')";
+    QTest::newRow("读者库.读者编号")
+        << "insert into 读者库 (读者编号, 读者姓名) values (NULL, 'x')";
+    QTest::newRow("出版社名.ISBN") << "insert into 出版社名 (出版社名, ISBN) values ('x', NULL)";
+}
+
+// A row without its key could never be found by it; both databases refuse it.
+void SchemaTest::keysRefuseNull()
+{
+    QFETCH(QString, insert);
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QString error;
+    QVERIFY(!Statement(insert).run(&error));
+    QVERIFY(!error.isEmpty());
+}
+
+// Every list is read in the order its rows were added, also after an update (the server
+// moves an updated row to the end of its heap).
+void SchemaTest::listsKeepInsertionOrderAfterUpdates()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    for (const Schema::Table &table : Schema::tables()) {
+        if (!table.insertionOrdered)
+            continue;
+        const QString first = table.columns.first().name;
+        // The key of 出版社名 is its second column: give each row its own.
+        const bool keyed = table.name == QStringLiteral("出版社名");
+        QVERIFY(Statement(QStringLiteral("delete from ") + table.name).run());
+        for (const char *name : {"甲", "乙", "丙"}) {
+            Statement insert(QStringLiteral("insert into %1 (%2%3) values (")
+                                 .arg(table.name, first, keyed ? QStringLiteral(", ISBN") : ""));
+            insert.value(QString::fromUtf8(name));
+            if (keyed)
+                insert.text(QStringLiteral(",")).value(QString::fromUtf8(name));
+            QString error;
+            QVERIFY2(insert.text(QStringLiteral(")")).run(&error),
+                     qPrintable(table.name + error + insert.sql()));
+        }
+        for (int round = 0; round < 2; ++round)
+            QVERIFY(Statement(QStringLiteral("update %1 set %2=%2 where %2 in ('甲','乙')")
+                                  .arg(table.name, first))
+                        .run());
+        QSqlQuery q = RowOrder::selectAll(table.name).exec();
+        QStringList order;
+        while (q.next())
+            order << q.value(first).toString();
+        QCOMPARE(order, QStringList({"甲", "乙", "丙"}));
+    }
+}
+
+namespace {
+
+// An embedded library as an earlier version made it: text keys that take NULL.
+void makeOldReaderTable()
+{
+    const QStringList steps = {
+        "drop table 读者库",
+        "create table 读者库 (读者编号 TEXT primary key, 读者姓名 TEXT, 类别 TEXT default '普通')",
+        "create index ix_old_name on 读者库 (读者姓名)",
+        "insert into 读者库 (读者编号, 读者姓名) values ('R2', '乙')",
+        "insert into 读者库 (读者编号, 读者姓名) values ('R1', '甲')",
+    };
+    for (const QString &sql : steps)
+        QVERIFY2(Statement(sql).run(), qPrintable(sql));
+}
+
+QStringList readerOrder()
+{
+    QStringList out;
+    QSqlQuery q = Statement(QStringLiteral("select 读者编号 from 读者库 order by rowid")).exec();
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+} // namespace
+
+void SchemaTest::upgradeMakesKeysNotNull()
+{
+    if (TestDb::wantsServer())
+        QSKIP("the server's keys were never nullable");
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    makeOldReaderTable();
+    QVERIFY(Statement(QStringLiteral("insert into 读者库 (读者编号) values (NULL)")).run());
+    QVERIFY(Statement(QStringLiteral("delete from 读者库 where 读者编号 is null")).run());
+
+    QStringList notes;
+    QString error;
+    QVERIFY2(SchemaUpgrade::run(t.db(), t.dialect(), &notes, &error), qPrintable(error));
+    QVERIFY(notes.isEmpty());
+    QVERIFY(!Statement(QStringLiteral("insert into 读者库 (读者编号) values (NULL)")).run());
+    // Rows, their order, defaults and indexes come along.
+    QCOMPARE(readerOrder(), QStringList({"R2", "R1"}));
+    QVERIFY(Statement(QStringLiteral("insert into 读者库 (读者编号) values ('R3')")).run());
+    QCOMPARE(scalar(QStringLiteral("select 类别 from 读者库 where 读者编号='R3'")).toString(),
+             QStringLiteral("普通"));
+    QCOMPARE(scalar(QStringLiteral("select count(*) from sqlite_master where name='ix_old_name'"))
+                 .toInt(),
+             1);
+    QVERIFY(!Statement(QStringLiteral("insert into 读者库 (读者编号) values ('R1')")).run());
+    // A second start finds nothing to do.
+    const QVariant schemaBefore =
+        scalar(QStringLiteral("select group_concat(sql) from sqlite_master"));
+    QVERIFY(SchemaUpgrade::run(t.db(), t.dialect(), &notes, &error));
+    QCOMPARE(scalar(QStringLiteral("select group_concat(sql) from sqlite_master")), schemaBefore);
+}
+
+void SchemaTest::upgradeReportsNullKeys()
+{
+    if (TestDb::wantsServer())
+        QSKIP("the server's keys were never nullable");
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    makeOldReaderTable();
+    QVERIFY(Statement(QStringLiteral("insert into 读者库 (读者编号, 读者姓名) values (NULL, '丙')"))
+                .run());
+    QStringList notes;
+    QString error;
+    QVERIFY2(SchemaUpgrade::run(t.db(), t.dialect(), &notes, &error), qPrintable(error));
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().contains(QStringLiteral("读者库")) &&
+                 notes.first().contains(QStringLiteral("1 行")) &&
+                 notes.first().contains(QStringLiteral("读者编号")),
+             qPrintable(notes.first()));
+    // Nothing of the table was changed.
+    QCOMPARE(scalar(QStringLiteral("select count(*) from 读者库")).toInt(), 3);
+}
+
+void SchemaTest::upgradeNumbersServerLists()
+{
+    if (!TestDb::wantsServer())
+        QSKIP("the embedded database numbers its rows by rowid");
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    const QStringList steps = {"drop table 分类", "create table 分类 (名称 varchar)",
+                               "insert into 分类 values ('甲')", "insert into 分类 values ('乙')",
+                               "insert into 分类 values ('丙')"};
+    for (const QString &sql : steps)
+        QVERIFY2(Statement(sql).run(), qPrintable(sql));
+    QStringList notes;
+    QString error;
+    QVERIFY2(SchemaUpgrade::run(t.db(), t.dialect(), &notes, &error), qPrintable(error));
+    QVERIFY(SchemaUpgrade::run(t.db(), t.dialect(), &notes, &error)); // nothing left to do
+    QVERIFY(Statement(QStringLiteral("update 分类 set 名称='甲1' where 名称='甲'")).run());
+    QVERIFY(Statement(QStringLiteral("insert into 分类 values ('丁')")).run());
+    QSqlQuery q = RowOrder::selectAll(QStringLiteral("分类")).exec();
+    QStringList order;
+    while (q.next())
+        order << q.value(0).toString();
+    QCOMPARE(order, QStringList({"甲1", "乙", "丙", "丁"}));
 }
 
 void SchemaTest::indexesExist()

@@ -6,6 +6,7 @@
 #include "admin/RowKey.h"
 #include "db/Money.h"
 
+#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -83,6 +84,8 @@ TListEditFm::TListEditFm(const ListSpec &setup, QWidget *parent)
     }
     m_grid->setColumns(columns);
     m_grid->setKeyField(QString::fromUtf8(RowKey::Field));
+    // Until the user sorts, the lines stay in the order the rows were added.
+    m_grid->setNaturalOrder(QString::fromUtf8(RowKey::Field));
     m_grid->setSortingEnabled(setup.sortable);
     m_grid->view()->horizontalHeader()->setStretchLastSection(true);
     m_grid->view()->horizontalHeader()->setMinimumSectionSize(110);
@@ -182,6 +185,27 @@ QStringList TListEditFm::fieldTexts() const
     return out;
 }
 
+void TListEditFm::reject()
+{
+    // Esc while a row is added or modified ends the editing, not the window: what was typed
+    // is dropped only when the user says so.
+    if (m_mode != Mode::Browsing) {
+        if (fieldTexts() != m_textsAtEditStart &&
+            !Prompt::ask(this, QStringLiteral("是否放弃正在编辑的内容?")))
+            return;
+        cancelClicked();
+        return;
+    }
+    QDialog::reject();
+}
+
+void TListEditFm::closeEvent(QCloseEvent *event)
+{
+    // 退出 and the frame's close button discard an unsaved row without asking.
+    m_mode = Mode::Browsing;
+    QDialog::closeEvent(event);
+}
+
 void TListEditFm::addClicked()
 {
     m_keyBeforeAdd = m_grid->currentValue(QString::fromUtf8(RowKey::Field)).toString();
@@ -189,6 +213,7 @@ void TListEditFm::addClicked()
     for (QLineEdit *e : m_fields)
         e->clear();
     showNewRow();
+    m_textsAtEditStart = fieldTexts();
     m_fields.first()->setFocus();
 }
 
@@ -200,6 +225,7 @@ void TListEditFm::modifyClicked()
         return;
     }
     setMode(Mode::Modifying);
+    m_textsAtEditStart = fieldTexts();
     // The grid is locked while a row is edited, so the focus cannot stay on it: it goes to
     // the first field that can change (the rent when a level's name is fixed).
     for (QLineEdit *e : m_fields) {
@@ -212,6 +238,17 @@ void TListEditFm::modifyClicked()
 
 void TListEditFm::saveClicked()
 {
+    if (m_mode == Mode::Modifying) {
+        // A renamed category takes its readers along: the user decides with the count shown.
+        QString error;
+        const QString question = m_list.renameQuestion(m_editing, fieldTexts(), &error);
+        if (!error.isEmpty()) {
+            Prompt::warning(this, error);
+            return;
+        }
+        if (!question.isEmpty() && !Prompt::ask(this, question))
+            return;
+    }
     const ListTable::Result r = m_mode == Mode::Adding ? m_list.insert(fieldTexts())
                                                        : m_list.update(m_editing, fieldTexts());
     if (!r.ok) {
@@ -247,7 +284,13 @@ void TListEditFm::deleteClicked()
         Prompt::info(this, refusal);
         return;
     }
-    if (!Prompt::ask(this, m_list.deleteQuestion(current)))
+    QString error;
+    const QString question = m_list.deleteQuestion(current, &error);
+    if (!error.isEmpty()) {
+        Prompt::warning(this, error);
+        return;
+    }
+    if (!Prompt::ask(this, question))
         return;
     const ListTable::Result r = m_list.remove(current);
     if (!r.ok)

@@ -25,8 +25,11 @@ public:
     QLineEdit *field(int index) const { return m_fields.value(index); }
     ResultGrid *grid() const { return m_grid; }
 
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     friend class EditToolBar; // wires the tool buttons to the handlers below
@@ -44,10 +47,11 @@ private:
 
     ListTable m_list;
     Mode m_mode = Mode::Browsing;
-    QSqlRecord m_editing;       // the row being modified, as read
-    QString m_keyBeforeAdd;     // the line that was current before 添加
-    bool m_showsNewRow = false; // the grid shows the empty line of the row being added
-    QString m_sortField;        // the user's sort, restored when the new row is gone
+    QSqlRecord m_editing;           // the row being modified, as read
+    QString m_keyBeforeAdd;         // the line that was current before 添加
+    QStringList m_textsAtEditStart; // the fields when 添加 or 修改 began
+    bool m_showsNewRow = false;     // the grid shows the empty line of the row being added
+    QString m_sortField;            // the user's sort, restored when the new row is gone
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     EditToolBar *m_toolBar = nullptr;
     QVector<QLineEdit *> m_fields;

@@ -347,6 +347,11 @@ void ResultGrid::setKeyField(const QString &field)
     d->query.setTieBreaker(field);
 }
 
+void ResultGrid::setNaturalOrder(const QString &field)
+{
+    d->query.setNaturalOrder(field);
+}
+
 void ResultGrid::setSortingEnabled(bool enabled)
 {
     d->sorting = enabled;

@@ -36,6 +36,8 @@ public:
     void setColumns(const QVector<Column> &columns);
     // The key column that identifies a row (used to keep the current row over a refresh).
     void setKeyField(const QString &field);
+    // The column whose order the lines keep until the user sorts (see GridQuery).
+    void setNaturalOrder(const QString &field);
     void setSortingEnabled(bool enabled);
     void setFilterEnabled(bool enabled);
 

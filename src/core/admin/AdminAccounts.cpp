@@ -3,6 +3,8 @@
 #include "PasswordHash.h"
 #include "RowKey.h"
 #include "db/LoginContext.h"
+#include "db/RowOrder.h"
+#include "db/Schema.h"
 #include "db/Statement.h"
 
 #include <QSqlError>
@@ -25,23 +27,52 @@ const QStringList &unshownColumns()
     return cols;
 }
 
-// Names are compared as the login uses them: trimmed.
-QString nameTakenRefusal(const QString &name, const Account *except)
+const QString &tableName()
+{
+    static const QString name = QStringLiteral("管理员");
+    return name;
+}
+
+// Names are compared as the login uses them: trimmed. Called inside a transaction that
+// holds the table (Transaction(tableName())), so that no other workstation can take the
+// name between this check and the write.
+QString nameTakenRefusal(const QString &name)
 {
     Statement st(QStringLiteral("select count(*) from 管理员 where adminname="));
     st.value(name);
     QString error;
-    qlonglong n = st.scalar(&error).toLongLong();
+    const qlonglong n = st.scalar(&error).toLongLong();
     if (!error.isEmpty())
         return error;
-    if (except && except->name == name)
-        --n;
     return n > 0 ? QStringLiteral("用户名已存在!") : QString();
+}
+
+QString nameRefusal(const QString &name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("用户名必须填写！");
+    const int width = Schema::textWidth(tableName(), QStringLiteral("adminname"));
+    if (width > 0 && name.size() > width)
+        return QStringLiteral("用户名不能超过%1个字!").arg(width);
+    return QString();
 }
 
 Result failure(const QString &message)
 {
     return Result{false, message};
+}
+
+// The columns of a row as read, for the check that it is still so (the address aside).
+QStringList recordColumns(const QSqlRecord &record)
+{
+    QStringList out;
+    for (int i = 0; i < record.count(); ++i) {
+        const QString name = record.fieldName(i);
+        if (name != QString::fromUtf8(RowKey::Field) &&
+            name != QString::fromUtf8(RowKey::VersionField))
+            out << name;
+    }
+    return out;
 }
 
 } // namespace
@@ -69,8 +100,9 @@ const QVector<AdminPermission> &permissions()
 QVector<Account> load(QString *error)
 {
     QVector<Account> out;
-    QSqlQuery q =
-        Statement(QStringLiteral("select %1, * from 管理员").arg(RowKey::selectItem())).exec();
+    QSqlQuery q = Statement(QStringLiteral("select %1, * from 管理员%2")
+                                .arg(RowKey::selectItem(), RowOrder::orderBy()))
+                      .exec();
     if (q.lastError().isValid()) {
         if (error)
             *error = Statement::lastError(q);
@@ -90,9 +122,13 @@ QVector<Account> load(QString *error)
 Result add(const QString &typedName, const QVector<bool> &flags)
 {
     const QString name = typedName.trimmed();
-    if (name.isEmpty())
-        return failure(QStringLiteral("用户名必须填写！"));
-    const QString taken = nameTakenRefusal(name, nullptr);
+    const QString refusal = nameRefusal(name);
+    if (!refusal.isEmpty())
+        return failure(refusal);
+    Transaction tx(tableName());
+    if (!tx.isActive())
+        return failure(tx.error());
+    const QString taken = nameTakenRefusal(name);
     if (!taken.isEmpty())
         return failure(taken);
     Statement st(QStringLiteral("insert into 管理员 (adminname,pwd"));
@@ -110,7 +146,7 @@ Result add(const QString &typedName, const QVector<bool> &flags)
         st.text(QStringLiteral(",")).value(0);
     st.text(QStringLiteral(")"));
     QString error;
-    if (!st.run(&error))
+    if (!st.run(&error) || !tx.commit(&error))
         return failure(error);
     return Result{true, QString()};
 }
@@ -118,25 +154,37 @@ Result add(const QString &typedName, const QVector<bool> &flags)
 Result update(const Account &original, const QString &typedName, const QVector<bool> &flags)
 {
     const QString name = typedName.trimmed();
-    if (name.isEmpty())
-        return failure(QStringLiteral("用户名必须填写！"));
+    const QString refusal = nameRefusal(name);
+    if (!refusal.isEmpty())
+        return failure(refusal);
     // The login gives every permission to the account by this name.
     if (original.name == superName() && name != superName())
         return failure(QStringLiteral("超级管理员的用户名不能修改!"));
-    const QString taken = nameTakenRefusal(name, &original);
-    if (!taken.isEmpty())
-        return failure(taken);
+    Transaction tx(tableName());
+    if (!tx.isActive())
+        return failure(tx.error());
+    // Only a new name is checked: the flags of one of two namesakes an older database may
+    // hold can still be changed.
+    if (name != original.name) {
+        const QString taken = nameTakenRefusal(name);
+        if (!taken.isEmpty())
+            return failure(taken);
+    }
     Statement st(QStringLiteral("update 管理员 set adminname="));
     st.value(name);
     for (int i = 0; i < permissions().size(); ++i)
         st.text(QStringLiteral(",") + permissions()[i].column + QStringLiteral("="))
             .value(flags.value(i) ? 1 : 0);
-    RowKey::appendRowMatch(st, original.record, {QStringLiteral("adminname")});
+    RowKey::appendRowMatch(st, original.record, recordColumns(original.record));
     QSqlQuery q = st.exec();
     if (q.lastError().isValid())
         return failure(Statement::lastError(q));
     if (q.numRowsAffected() != 1)
         return failure(QStringLiteral("该管理员已被别处修改或删除, 列表已重新读取, 请再试一次!"));
+    q.finish();
+    QString error;
+    if (!tx.commit(&error))
+        return failure(error);
     return Result{true, QString()};
 }
 
@@ -160,7 +208,7 @@ Result remove(const Account &account)
     if (!refusal.isEmpty())
         return failure(refusal);
     Statement st(QStringLiteral("delete from 管理员"));
-    RowKey::appendRowMatch(st, account.record, {QStringLiteral("adminname")});
+    RowKey::appendRowMatch(st, account.record, recordColumns(account.record));
     QSqlQuery q = st.exec();
     if (q.lastError().isValid())
         return failure(Statement::lastError(q));
@@ -178,25 +226,33 @@ Result changePassword(const QString &adminName, const QString &oldPassword,
     QSqlQuery q = find.exec();
     if (q.lastError().isValid())
         return failure(Statement::lastError(q));
-    QSqlRecord account;
+    // Every row of this name that the old password opens: of two namesakes an older
+    // database may hold, the twin must not keep admitting the old password.
+    QVector<QSqlRecord> accounts;
     while (q.next()) {
-        if (PasswordHash::matches(oldPassword, q.value(1).toString())) {
-            account = q.record();
-            break;
-        }
+        if (PasswordHash::matches(oldPassword, q.value(QStringLiteral("pwd")).toString()))
+            accounts << q.record();
     }
-    if (account.isEmpty())
+    q.finish();
+    if (accounts.isEmpty())
         return failure(QStringLiteral("旧密码输入错误！"));
     if (newPassword != confirmation)
         return failure(QStringLiteral("两次输入的新密码不一致！"));
-    Statement st(QStringLiteral("update 管理员 set pwd="));
-    st.value(PasswordHash::make(newPassword));
-    RowKey::appendRowMatch(st, account, {QStringLiteral("pwd")});
-    QSqlQuery u = st.exec();
-    if (u.lastError().isValid())
-        return failure(Statement::lastError(u));
-    if (u.numRowsAffected() != 1)
-        return failure(QStringLiteral("密码已被别处修改, 请重新输入!"));
+    Transaction tx;
+    const QString hash = PasswordHash::make(newPassword);
+    for (const QSqlRecord &account : accounts) {
+        Statement st(QStringLiteral("update 管理员 set pwd="));
+        st.value(hash);
+        RowKey::appendRowMatch(st, account, {QStringLiteral("pwd")});
+        QSqlQuery u = st.exec();
+        if (u.lastError().isValid())
+            return failure(Statement::lastError(u));
+        if (u.numRowsAffected() != 1)
+            return failure(QStringLiteral("密码已被别处修改, 请重新输入!"));
+    }
+    QString error;
+    if (!tx.commit(&error))
+        return failure(error);
     return Result{true, QString()};
 }
 

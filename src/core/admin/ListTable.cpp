@@ -3,7 +3,10 @@
 #include "RowKey.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
+#include "db/RowOrder.h"
+#include "db/Schema.h"
 #include "db/SharedConnection.h"
+#include "text/NumberText.h"
 
 #include <QSqlError>
 
@@ -81,6 +84,10 @@ QVector<ListSpec> buildSpecs()
     kinds.gridColumns = {QStringLiteral("类别名"), QStringLiteral("借阅天数"),
                          QStringLiteral("借阅数量限制"), QStringLiteral("租金")};
     kinds.deleteRule = DeleteRule::KeepReaderDefault;
+    // The lending rules are found by the name: two rows of one name would make them
+    // ambiguous, and a renamed category takes its readers along.
+    kinds.uniqueColumn = QStringLiteral("类别名");
+    kinds.usedBy = {{QStringLiteral("读者库"), QStringLiteral("类别"), QStringLiteral("位读者")}};
     all << kinds;
 
     ListSpec levels = simpleList("物品级别设置", "TRentLevelFm", "物品级别", "物品级别", "名称");
@@ -95,6 +102,10 @@ QVector<ListSpec> buildSpecs()
     levels.gridColumns = {QStringLiteral("名称"), QStringLiteral("租金"),
                           QStringLiteral("可借数量")};
     levels.deleteRule = DeleteRule::KeepLevelDefault;
+    levels.uniqueColumn = QStringLiteral("名称");
+    levels.usedBy = {
+        {QStringLiteral("图书"), QStringLiteral("物品级别"), QStringLiteral("本图书")},
+        {QStringLiteral("期刊"), QStringLiteral("物品级别"), QStringLiteral("本期刊")}};
     all << levels;
     return all;
 }
@@ -163,16 +174,19 @@ QStringList ListTable::columns() const
 
 Statement ListTable::selectStatement(bool withNewRow) const
 {
-    // The grid shows the listed columns; the others of the table stay readable.
-    Statement st(
-        QStringLiteral("select %1, %2.* from %2").arg(RowKey::selectItem(), m_setup.table));
+    // The lines in the order the rows were added (their address is that order); the grid
+    // shows the listed columns, the others of the table stay readable.
+    const QString rows =
+        QStringLiteral("select %1, %2.* from %2").arg(RowKey::selectItem(), m_setup.table);
+    if (!withNewRow)
+        return Statement(rows + RowOrder::orderBy());
     // The empty line has every column of the table, however many it has: the outer join of
-    // one row with no row of the table.
-    if (withNewRow)
-        st.text(QStringLiteral(" union all select NULL, %1.* from (select 1 as one) one_row "
-                               "left join %1 on 1=0")
-                    .arg(m_setup.table));
-    return st;
+    // one row with no row of the table. Its address is NULL, and it comes last.
+    const QString key = QString::fromUtf8(RowKey::Field);
+    return Statement(QStringLiteral("select * from (%1 union all select %3, %2.* from (select 1 "
+                                    "as one) one_row left join %2 on 1=0) u order by %4 is "
+                                    "null, %4")
+                         .arg(rows, m_setup.table, RowKey::nullItem(), key));
 }
 
 QString ListTable::validate(const QStringList &texts, QVariantList *values) const
@@ -185,13 +199,18 @@ QString ListTable::validate(const QStringList &texts, QVariantList *values) cons
         if (i == 0 && text.isEmpty())
             return QStringLiteral("请填写完整！");
         switch (f.kind) {
-        case ListField::Kind::Text:
+        case ListField::Kind::Text: {
+            const int width = Schema::textWidth(m_setup.table, f.column);
+            if (width > 0 && text.size() > width)
+                return QStringLiteral("%1不能超过%2个字").arg(f.messageName).arg(width) +
+                       QStringLiteral("(现在是%1个)!").arg(text.size());
             // An empty optional field is an empty text, never NULL: the publisher prefix
             // is a key and both databases must treat it alike.
             out << QVariant(text.isNull() ? QStringLiteral("") : text);
             break;
+        }
         case ListField::Kind::Count: {
-            const QString t = text.trimmed();
+            const QString t = NumberText::normalized(text);
             if (t.isEmpty()) {
                 out << QVariant(QMetaType(QMetaType::Int));
                 break;
@@ -253,6 +272,13 @@ ListTable::Result ListTable::insert(const QStringList &texts) const
     r.message = validate(texts, &values);
     if (!r.message.isEmpty())
         return r;
+    // The check and the insert are one step for all workstations: two of them adding one
+    // name at the same moment cannot both get it in.
+    Transaction tx(m_setup.table);
+    if (!tx.isActive()) {
+        r.message = tx.error();
+        return r;
+    }
     r.message = uniqueRefusal(values, nullptr);
     if (!r.message.isEmpty())
         return r;
@@ -266,9 +292,50 @@ ListTable::Result ListTable::insert(const QStringList &texts) const
         r.message = Statement::lastError(q);
         return r;
     }
+    const QString key = RowKey::insertedKey(q);
+    q.finish();
+    if (!tx.commit(&r.message))
+        return r;
     r.ok = true;
-    r.rowKey = RowKey::insertedKey(q);
+    r.rowKey = key;
     return r;
+}
+
+QString ListTable::usageText(const QString &name, QString *error) const
+{
+    QStringList parts;
+    for (const ListUsage &use : m_setup.usedBy) {
+        const qlonglong n =
+            Statement(
+                QStringLiteral("select count(*) from %1 where %2=").arg(use.table, use.column))
+                .value(name)
+                .scalar(error)
+                .toLongLong();
+        if (error && !error->isEmpty())
+            return QString();
+        if (n > 0)
+            parts << QString::number(n) + QLatin1Char(' ') + use.counted;
+    }
+    if (parts.isEmpty())
+        return QString();
+    return QStringLiteral("有 %1的%2是\"%3\"")
+        .arg(parts.join(QStringLiteral("和 ")), m_setup.usedBy.first().column, name);
+}
+
+QString ListTable::renameQuestion(const QSqlRecord &original, const QStringList &texts,
+                                  QString *error) const
+{
+    const ListField &nameField = m_setup.fields.first();
+    if (m_setup.usedBy.isEmpty() || nameField.fixedOnModify)
+        return QString();
+    const QString oldName = original.value(nameField.column).toString();
+    const QString newName = texts.value(0);
+    if (oldName == newName || original.value(nameField.column).isNull())
+        return QString();
+    const QString used = usageText(oldName, error);
+    if (used.isEmpty())
+        return QString();
+    return used + QStringLiteral(", 是否把它们一起改为\"%1\"?").arg(newName);
 }
 
 ListTable::Result ListTable::update(const QSqlRecord &original, const QStringList &texts) const
@@ -283,6 +350,11 @@ ListTable::Result ListTable::update(const QSqlRecord &original, const QStringLis
         if (m_setup.fields[i].fixedOnModify)
             values[i] = original.value(m_setup.fields[i].column);
     }
+    Transaction tx(m_setup.table);
+    if (!tx.isActive()) {
+        r.message = tx.error();
+        return r;
+    }
     r.message = uniqueRefusal(values, &original);
     if (!r.message.isEmpty())
         return r;
@@ -292,7 +364,6 @@ ListTable::Result ListTable::update(const QSqlRecord &original, const QStringLis
         st.text((i ? QStringLiteral(",") : QString()) + cols[i] + QStringLiteral("="))
             .value(values[i]);
     RowKey::appendRowMatch(st, original, cols);
-    st.text(RowKey::insertSuffix());
     // Not forward-only: the server then hands over the count of changed rows at once.
     QSqlQuery q = st.exec(false);
     if (q.lastError().isValid()) {
@@ -303,11 +374,23 @@ ListTable::Result ListTable::update(const QSqlRecord &original, const QStringLis
         r.message = changedMeanwhileMessage();
         return r;
     }
+    // The rows that carry the old name follow it (the readers of a renamed category).
+    const QString oldName = original.value(cols.first()).toString();
+    if (!original.value(cols.first()).isNull() && values.first().toString() != oldName) {
+        for (const ListUsage &use : m_setup.usedBy) {
+            Statement carry(QStringLiteral("update %1 set %2=").arg(use.table, use.column));
+            carry.value(values.first())
+                .text(QStringLiteral(" where %1=").arg(use.column))
+                .value(oldName);
+            if (!carry.run(&r.message))
+                return r;
+        }
+    }
+    if (!tx.commit(&r.message))
+        return r;
     r.ok = true;
-    // The server gives an updated row a new address.
-    r.rowKey = SharedConnection::dialect() == SqlDialect::Server
-                   ? RowKey::insertedKey(q)
-                   : original.value(QString::fromUtf8(RowKey::Field)).toString();
+    // The address of a row never changes.
+    r.rowKey = original.value(QString::fromUtf8(RowKey::Field)).toString();
     return r;
 }
 
@@ -347,10 +430,16 @@ QString ListTable::deleteRefusal(const QSqlRecord *current) const
     return QString();
 }
 
-QString ListTable::deleteQuestion(const QSqlRecord &current) const
+QString ListTable::deleteQuestion(const QSqlRecord &current, QString *error) const
 {
-    return QStringLiteral("您是否要删除\" ") +
-           current.value(m_setup.fields.first().column).toString() + QStringLiteral("\"");
+    const QString name = current.value(m_setup.fields.first().column).toString();
+    QString question = QStringLiteral("您是否要删除\" ") + name + QStringLiteral("\"");
+    if (!m_setup.usedBy.isEmpty()) {
+        const QString used = usageText(name, error);
+        if (!used.isEmpty())
+            question += QStringLiteral("\n(") + used + QStringLiteral(")");
+    }
+    return question;
 }
 
 ListTable::Result ListTable::remove(const QSqlRecord &original) const

@@ -25,6 +25,13 @@ enum class DeleteRule {
     KeepLevelDefault,  // the item level "普通" stays
 };
 
+// Rows of another table that carry a list entry's name (the readers of a category).
+struct ListUsage {
+    QString table;
+    QString column;
+    QString counted; // how the question counts them: "位读者", "本图书"
+};
+
 // One member of the family of list editors: a table, its edit fields and its rules.
 struct ListSpec {
     QString command;   // the main window's menu entry
@@ -36,7 +43,10 @@ struct ListSpec {
     QStringList gridColumns;   // in the order shown
     bool sortable = false;
     DeleteRule deleteRule = DeleteRule::KeepOneRow;
-    QString uniqueColumn; // a key column of the table that two rows cannot share
+    QString uniqueColumn; // a column of the table that two rows cannot share
+    // Where the entries' names are used: a rename is carried over to these rows, and the
+    // questions say how many there are.
+    QVector<ListUsage> usedBy;
 };
 
 namespace ListSpecs {
@@ -73,13 +83,18 @@ public:
         QString rowKey;  // the address of the written row
     };
     Result insert(const QStringList &texts) const;
-    // Writes the texts over the row as it was read (a record of selectStatement()).
+    // The question to ask before update() renames an entry that rows of other tables carry
+    // (stating how many), or an empty text when there is nothing to ask.
+    QString renameQuestion(const QSqlRecord &original, const QStringList &texts,
+                           QString *error = nullptr) const;
+    // Writes the texts over the row as it was read (a record of selectStatement()). A new
+    // name is carried over to the rows that use the old one, in the same transaction.
     Result update(const QSqlRecord &original, const QStringList &texts) const;
 
     // Why 删除 cannot go on for the current row (nullptr when there is none), or an empty
     // text when it may, after the question.
     QString deleteRefusal(const QSqlRecord *current) const;
-    QString deleteQuestion(const QSqlRecord &current) const;
+    QString deleteQuestion(const QSqlRecord &current, QString *error = nullptr) const;
     Result remove(const QSqlRecord &original) const;
 
     int rowCount(QString *error = nullptr) const;
@@ -88,6 +103,9 @@ public:
 
 private:
     QStringList columns() const;
+    // How many rows of the using tables carry the name, and the phrase that says so
+    // ("有 3 位读者的读者类别是"学生""); empty when none does.
+    QString usageText(const QString &name, QString *error) const;
     QString uniqueRefusal(const QVariantList &values, const QSqlRecord *original) const;
 
     ListSpec m_setup;

@@ -3,6 +3,7 @@
 #include "PasswordHash.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
+#include "db/RowOrder.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 
@@ -51,7 +52,8 @@ void grantAll(LoginContext &c)
 
 QString labelOrDefault(const QVariant &value, const char *fallback)
 {
-    return value.isNull() ? QString::fromUtf8(fallback) : value.toString();
+    const QString label = value.toString();
+    return label.trimmed().isEmpty() ? QString::fromUtf8(fallback) : label;
 }
 
 } // namespace
@@ -64,7 +66,8 @@ LoginService::LoginService(LoginContext &context, QSqlDatabase db)
 LoginService::DatabaseCheck LoginService::checkDatabase()
 {
     m_names.clear();
-    QSqlQuery q = Statement(QStringLiteral("select * from 管理员")).exec(m_db);
+    QSqlQuery q =
+        Statement(QStringLiteral("select * from 管理员") + RowOrder::orderBy(m_db)).exec(m_db);
     if (!q.isActive())
         return DatabaseCheck::NoAdministratorTable;
     const QSqlRecord columns = q.record();
@@ -104,7 +107,9 @@ bool LoginService::superAdministratorHasDefaultPassword() const
 
 bool LoginService::readSettings(QString *error)
 {
-    QSqlQuery q = Statement(QStringLiteral("select * from 系统设置")).exec(m_db);
+    // The first row, the same one for ever: the settings window edits this one too.
+    QSqlQuery q =
+        Statement(QStringLiteral("select * from 系统设置") + RowOrder::orderBy(m_db)).exec(m_db);
     if (!q.isActive()) {
         if (error)
             *error = Statement::lastError(q);
@@ -130,7 +135,8 @@ bool LoginService::readSettings(QString *error)
     c.showClass = flagFromSql(v("显示班级"));
     c.showFaculty = flagFromSql(v("显示院系"));
     c.reservationEnabled = flagFromSql(v("启用预定功能"));
-    // Only NULL means "not named yet"; an empty text is a name the library chose.
+    // A label left empty (NULL, or "" from an older save) keeps the list's own name: an
+    // empty one would leave the menu entries a bare "设置".
     c.customListLabel1 = labelOrDefault(v("a1"), "密级");
     c.customListLabel2 = labelOrDefault(v("a2"), "a2");
     c.customListLabel3 = labelOrDefault(v("a3"), "a3");
@@ -144,6 +150,7 @@ LoginService::Result LoginService::login(const QString &typedName, const QString
     // compared here rather than in the statement.
     QSqlQuery q = Statement(QStringLiteral("select * from 管理员 where adminname="))
                       .value(typedName)
+                      .text(RowOrder::orderBy(m_db))
                       .exec(m_db);
     if (!q.isActive()) {
         if (error)

@@ -1,5 +1,6 @@
 #include "RowKey.h"
 
+#include "db/RowOrder.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 
@@ -18,13 +19,20 @@ bool onServer()
 
 QString selectItem()
 {
-    return onServer() ? QStringLiteral("ctid::text as %1").arg(QString::fromUtf8(Field))
-                      : QStringLiteral("rowid as %1").arg(QString::fromUtf8(Field));
+    QString item = RowOrder::key() + QStringLiteral(" as ") + QString::fromUtf8(Field);
+    if (onServer())
+        item += QStringLiteral(", xmin::text as ") + QString::fromUtf8(VersionField);
+    return item;
+}
+
+QString nullItem()
+{
+    return onServer() ? QStringLiteral("NULL, NULL") : QStringLiteral("NULL");
 }
 
 QString insertSuffix()
 {
-    return onServer() ? QStringLiteral(" returning ctid::text") : QString();
+    return onServer() ? QStringLiteral(" returning ") + RowOrder::key() : QString();
 }
 
 QString insertedKey(QSqlQuery &query)
@@ -36,16 +44,16 @@ QString insertedKey(QSqlQuery &query)
 
 void appendRowMatch(Statement &st, const QSqlRecord &original, const QStringList &columns)
 {
-    const QString field = QString::fromUtf8(Field);
-    st.text(onServer() ? QStringLiteral(" where ctid=cast(") : QStringLiteral(" where rowid=("));
-    const QVariant address = original.value(field);
-    st.value(onServer() ? QVariant(address.toString()) : QVariant(address.toLongLong()));
-    st.text(onServer() ? QStringLiteral(" as tid)") : QStringLiteral(")"));
-    // NULL matches NULL: a row whose optional column was never filled is still found.
-    const QString same =
-        onServer() ? QStringLiteral(" is not distinct from ") : QStringLiteral(" is ");
+    st.text(QStringLiteral(" where ") + RowOrder::key() + QLatin1Char('='))
+        .value(original.value(QString::fromUtf8(Field)).toLongLong());
+    if (onServer()) {
+        st.text(QStringLiteral(" and xmin::text="))
+            .value(original.value(QString::fromUtf8(VersionField)).toString());
+        return;
+    }
     for (const QString &column : columns)
-        st.text(QStringLiteral(" and ") + column + same).value(original.value(column));
+        st.text(QStringLiteral(" and ") + column + QStringLiteral(" is "))
+            .value(original.value(column));
 }
 
 } // namespace RowKey

@@ -4,8 +4,11 @@
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
+#include "db/RowOrder.h"
 #include "db/Statement.h"
+#include "text/NumberText.h"
 
+#include <QLocale>
 #include <QSqlError>
 
 #include <cmath>
@@ -21,9 +24,23 @@ QString moneyText(const QVariant &v)
     return v.isNull() ? QString() : Money::fromVariant(v).toString();
 }
 
+// As many digits as the value needs and no more: 1.23456789 stays 1.23456789.
 QString numberText(const QVariant &v)
 {
-    return v.isNull() ? QString() : QString::number(v.toDouble());
+    return v.isNull() ? QString()
+                      : QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+}
+
+// The name a custom list has while its label is not set.
+QString defaultLabel(const QString &column)
+{
+    return column == QLatin1String("a1") ? QStringLiteral("密级") : column;
+}
+
+bool isLabelColumn(const QString &column)
+{
+    return column == QLatin1String("a1") || column == QLatin1String("a2") ||
+           column == QLatin1String("a3");
 }
 
 } // namespace
@@ -73,8 +90,9 @@ const QStringList &SystemSettings::borrowFocusColumns()
 
 bool SystemSettings::load(QString *error)
 {
-    QSqlQuery q = Statement(QStringLiteral("select %1, * from 系统设置 %2")
-                                .arg(RowKey::selectItem(), limitClause(1)))
+    // The first row, the same one for ever (the login reads this one too).
+    QSqlQuery q = Statement(QStringLiteral("select %1, * from 系统设置%2 %3")
+                                .arg(RowKey::selectItem(), RowOrder::orderBy(), limitClause(1)))
                       .exec();
     if (q.lastError().isValid()) {
         if (error)
@@ -89,6 +107,8 @@ bool SystemSettings::load(QString *error)
             m_form.texts[c] = moneyText(v);
         else if (c == kDepositFactor)
             m_form.texts[c] = numberText(v);
+        else if (isLabelColumn(c) && v.toString().trimmed().isEmpty())
+            m_form.texts[c] = defaultLabel(c); // the name in force
         else
             m_form.texts[c] = v.toString();
     }
@@ -116,12 +136,20 @@ SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &in
     a1 = a1.trimmed();
     if (a1.isEmpty())
         a1 = QStringLiteral("密级");
-    if (form.texts.value(kOpeningFee).isEmpty())
+    // A fee of blanks is no fee typed either.
+    if (form.texts.value(kOpeningFee).trimmed().isEmpty())
         return refuse(QStringLiteral("开户费必须填写, \" 0 \" 代表不收取."), kOpeningFee);
 
     QMap<QString, QVariant> values;
     for (const QString &c : textColumns())
         values[c] = form.texts.value(c);
+    // An empty a2/a3 label, or the list's own name, is "not named": NULL, so that the
+    // default name applies rather than a bare "设置" in the menu.
+    for (const QString c : {QStringLiteral("a2"), QStringLiteral("a3")}) {
+        const QString label = form.texts.value(c);
+        if (label.trimmed().isEmpty() || label == defaultLabel(c))
+            values[c] = QVariant(QMetaType(QMetaType::QString));
+    }
     for (const QString &c : {kFinePerDay, kOpeningFee}) {
         const QString text = form.texts.value(c);
         const QString name = c == kFinePerDay ? QStringLiteral("超期日罚金") : c;
@@ -135,13 +163,17 @@ SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &in
         values[c] = m->toSql();
     }
     {
-        const QString text = form.texts.value(kDepositFactor).trimmed();
+        const QString text = NumberText::normalized(form.texts.value(kDepositFactor));
         bool ok = true;
         const double factor = text.isEmpty() ? 0 : text.toDouble(&ok);
         if (!ok || !std::isfinite(factor) || factor < 0)
             return refuse(QStringLiteral("押金倍数必须是不小于0的数字!"), kDepositFactor);
-        values[kDepositFactor] =
-            text.isEmpty() ? QVariant(QMetaType(QMetaType::Double)) : QVariant(factor);
+        if (text.isEmpty())
+            values[kDepositFactor] = QVariant(QMetaType(QMetaType::Double));
+        else if (text == numberText(m_record.value(kDepositFactor)))
+            values[kDepositFactor] = m_record.value(kDepositFactor); // untouched: kept exactly
+        else
+            values[kDepositFactor] = factor;
     }
     for (const QString &c : flagColumns())
         values[c] = form.flags.value(c) ? 1 : 0;
@@ -169,8 +201,16 @@ SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &in
                 .value(it.value());
             first = false;
         }
-        // Only the row that was read; a second row, if any, stays as it is.
-        RowKey::appendRowMatch(st, m_record, {});
+        // Only the row that was read, and only while it is as it was read: a workstation
+        // that saved meanwhile is not silently undone. A second row, if any, stays as it is.
+        QStringList readColumns;
+        for (int i = 0; i < m_record.count(); ++i) {
+            const QString name = m_record.fieldName(i);
+            if (name != QString::fromUtf8(RowKey::Field) &&
+                name != QString::fromUtf8(RowKey::VersionField))
+                readColumns << name;
+        }
+        RowKey::appendRowMatch(st, m_record, readColumns);
     }
     QSqlQuery q = st.exec();
     if (q.lastError().isValid())

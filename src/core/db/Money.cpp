@@ -1,5 +1,7 @@
 #include "Money.h"
 
+#include "text/NumberText.h"
+
 #include <cmath>
 
 Money Money::fromDouble(double value)
@@ -9,7 +11,7 @@ Money Money::fromDouble(double value)
 
 std::optional<Money> Money::parse(const QString &input)
 {
-    const QString text = input.trimmed();
+    const QString text = NumberText::normalized(input);
     if (text.isEmpty())
         return std::nullopt;
     int i = 0;

@@ -18,6 +18,19 @@ Column c(const char *name, ColumnType type, bool key = false)
     return {QString::fromUtf8(name), type, key};
 }
 
+// The names the list editors keep: short texts that fill drop-down boxes.
+constexpr int kNameWidth = 50;
+
+Column name(const char *name, bool key = false)
+{
+    return {QString::fromUtf8(name), ColumnType::Text, key, kNameWidth};
+}
+
+Table ordered(const char *name, QVector<Column> columns)
+{
+    return {QString::fromUtf8(name), std::move(columns), true};
+}
+
 QVector<Table> buildTables()
 {
     QVector<Table> t;
@@ -117,68 +130,64 @@ QVector<Table> buildTables()
               {c("id", T::AutoNumber, true), c("项目", T::Text), c("时间", T::DateTime),
                c("读者编号", T::Text), c("读者姓名", T::Text), c("金额", T::Money),
                c("管理员", T::Text), c("备注", T::Memo)}});
-    t.append({QStringLiteral("管理员"),
-              {c("adminname", T::Text), c("pwd", T::Text), c("qxadmin", T::YesNo),
-               c("qxdel", T::YesNo), c("qxbk", T::YesNo), c("qxrd", T::YesNo), c("qxqk", T::YesNo),
-               c("qxwp", T::YesNo), c("qxbkxg", T::YesNo), c("qxrdxg", T::YesNo),
-               c("qxqkxg", T::YesNo), c("qxDjXg", T::YesNo), c("qxwpxg", T::YesNo),
-               c("qxborrow", T::YesNo), c("qxreturn", T::YesNo), c("qxsysset", T::YesNo),
-               c("qxadddata", T::YesNo), c("qxModifyStock", T::YesNo)}});
+    t.append(ordered("管理员", {name("adminname"), c("pwd", T::Text), c("qxadmin", T::YesNo),
+                                c("qxdel", T::YesNo), c("qxbk", T::YesNo), c("qxrd", T::YesNo),
+                                c("qxqk", T::YesNo), c("qxwp", T::YesNo), c("qxbkxg", T::YesNo),
+                                c("qxrdxg", T::YesNo), c("qxqkxg", T::YesNo), c("qxDjXg", T::YesNo),
+                                c("qxwpxg", T::YesNo), c("qxborrow", T::YesNo),
+                                c("qxreturn", T::YesNo), c("qxsysset", T::YesNo),
+                                c("qxadddata", T::YesNo), c("qxModifyStock", T::YesNo)}));
     t.append({QStringLiteral("管理员日志"),
               {c("id", T::AutoNumber, true), c("事件", T::Text), c("日期", T::DateTime),
                c("管理员", T::Text), c("说明", T::Text)}});
-    t.append({QStringLiteral("系统设置"),
-              {c("图书馆名", T::Text),
-               c("地址", T::Text),
-               c("电话", T::Text),
-               c("负责人", T::Text),
-               c("超期每日罚金", T::Money),
-               c("押金倍数", T::Float),
-               c("赔损金额倍数", T::Float),
-               c("开户费", T::Money),
-               c("启用租金功能", T::YesNo),
-               c("启用读者租金", T::YesNo),
-               c("启用读者有效期", T::YesNo),
-               c("启用超期罚金", T::YesNo),
-               c("借阅数量限制功能", T::YesNo),
-               c("启用押金功能", T::YesNo),
-               c("启用预定功能", T::YesNo),
-               c("显示班级", T::YesNo),
-               c("显示院系", T::YesNo),
-               c("借出时打印清单", T::YesNo),
-               c("归还焦点条形码", T::YesNo),
-               c("归还焦点图书编号", T::YesNo),
-               c("归还焦点读者编号", T::YesNo),
-               c("借阅焦点编号", T::YesNo),
-               c("借阅焦点条形码", T::YesNo),
-               c("借阅证背面文字", T::Memo),
-               c("WebNotice", T::Memo),
-               c("a1", T::Text),
-               c("a2", T::Text),
-               c("a3", T::Text)}});
+    t.append(ordered("系统设置", {c("图书馆名", T::Text),
+                                  c("地址", T::Text),
+                                  c("电话", T::Text),
+                                  c("负责人", T::Text),
+                                  c("超期每日罚金", T::Money),
+                                  c("押金倍数", T::Float),
+                                  c("赔损金额倍数", T::Float),
+                                  c("开户费", T::Money),
+                                  c("启用租金功能", T::YesNo),
+                                  c("启用读者租金", T::YesNo),
+                                  c("启用读者有效期", T::YesNo),
+                                  c("启用超期罚金", T::YesNo),
+                                  c("借阅数量限制功能", T::YesNo),
+                                  c("启用押金功能", T::YesNo),
+                                  c("启用预定功能", T::YesNo),
+                                  c("显示班级", T::YesNo),
+                                  c("显示院系", T::YesNo),
+                                  c("借出时打印清单", T::YesNo),
+                                  c("归还焦点条形码", T::YesNo),
+                                  c("归还焦点图书编号", T::YesNo),
+                                  c("归还焦点读者编号", T::YesNo),
+                                  c("借阅焦点编号", T::YesNo),
+                                  c("借阅焦点条形码", T::YesNo),
+                                  c("借阅证背面文字", T::Memo),
+                                  c("WebNotice", T::Memo),
+                                  c("a1", T::Text),
+                                  c("a2", T::Text),
+                                  c("a3", T::Text)}));
     t.append(
         {QStringLiteral("b_tuiJian"),
          {c("id", T::AutoNumber, true), c("编号", T::Text), c("名称", T::Text), c("作者", T::Text),
           c("分类", T::Text), c("存放位置", T::Text), c("推荐人", T::Text), c("memo", T::Text)}});
-    t.append({QStringLiteral("读者类别"),
-              {c("类别名", T::Text), c("借阅天数", T::Integer), c("借阅数量限制", T::Integer),
-               c("租金", T::Money)}});
-    t.append({QStringLiteral("物品级别"),
-              {c("名称", T::Text), c("租金", T::Money), c("可借数量", T::Integer)}});
-    t.append({QStringLiteral("分类"), {c("名称", T::Text)}});
-    t.append({QStringLiteral("二级分类"), {c("名称", T::Text)}});
-    t.append({QStringLiteral("出版社名"),
-              {c("出版社名", T::Text), c("ISBN", T::Text, true), c("出版地", T::Text)}});
-    t.append({QStringLiteral("单位名称"), {c("单位名称", T::Text)}});
-    t.append({QStringLiteral("存放位置"), {c("存放位置名", T::Text)}});
-    t.append({QStringLiteral("证件名"), {c("证件名", T::Text)}});
-    t.append({QStringLiteral("币种"), {c("币种", T::Text)}});
-    t.append({QStringLiteral("附件名"), {c("附件名", T::Text)}});
-    t.append({QStringLiteral("a1"), {c("名称", T::Text)}});
-    t.append({QStringLiteral("a2"), {c("名称", T::Text)}});
-    t.append({QStringLiteral("a3"), {c("名称", T::Text)}});
-    t.append({QStringLiteral("院系"), {c("院系名", T::Text)}});
-    t.append({QStringLiteral("班级"), {c("班级名", T::Text)}});
+    t.append(ordered("读者类别", {name("类别名"), c("借阅天数", T::Integer),
+                                  c("借阅数量限制", T::Integer), c("租金", T::Money)}));
+    t.append(ordered("物品级别", {name("名称"), c("租金", T::Money), c("可借数量", T::Integer)}));
+    t.append(ordered("分类", {name("名称")}));
+    t.append(ordered("二级分类", {name("名称")}));
+    t.append(ordered("出版社名", {name("出版社名"), name("ISBN", true), name("出版地")}));
+    t.append(ordered("单位名称", {name("单位名称")}));
+    t.append(ordered("存放位置", {name("存放位置名")}));
+    t.append(ordered("证件名", {name("证件名")}));
+    t.append(ordered("币种", {name("币种")}));
+    t.append(ordered("附件名", {name("附件名")}));
+    t.append(ordered("a1", {name("名称")}));
+    t.append(ordered("a2", {name("名称")}));
+    t.append(ordered("a3", {name("名称")}));
+    t.append(ordered("院系", {name("院系名")}));
+    t.append(ordered("班级", {name("班级名")}));
     return t;
 }
 
@@ -213,11 +222,14 @@ QVector<Index> buildIndexes()
     };
 }
 
-QString typeName(ColumnType type, SqlDialect dialect)
+QString typeName(const Column &column, SqlDialect dialect)
 {
     const bool pg = dialect == SqlDialect::Server;
-    switch (type) {
+    switch (column.type) {
     case T::Text:
+        if (column.width > 0)
+            return pg ? QStringLiteral("varchar(%1)").arg(column.width)
+                      : QStringLiteral("TEXT(%1)").arg(column.width);
         return pg ? QStringLiteral("varchar") : QStringLiteral("TEXT");
     case T::Memo:
         return QStringLiteral("TEXT");
@@ -279,19 +291,43 @@ QString checkedColumn(const QString &table, const QString &column)
     return QString();
 }
 
+int textWidth(const QString &table, const QString &column)
+{
+    const Table *t = findTable(table);
+    if (!t)
+        return 0;
+    for (const Column &c : t->columns) {
+        if (c.name.compare(column, Qt::CaseInsensitive) == 0)
+            return c.width;
+    }
+    return 0;
+}
+
+QString orderColumnDefinition()
+{
+    // An identity that an update never changes; unique, so that it can address a row.
+    return QString::fromUtf8(OrderColumn) +
+           QStringLiteral(" bigint generated by default as identity unique");
+}
+
 QStringList createStatements(SqlDialect dialect)
 {
     QStringList out;
     for (const Table &t : tables()) {
         QStringList cols;
         for (const Column &c : t.columns) {
-            QString def = c.name + QLatin1Char(' ') + typeName(c.type, dialect);
-            if (c.key)
-                def += c.type == T::AutoNumber && dialect != SqlDialect::Server
-                           ? QStringLiteral(" PRIMARY KEY AUTOINCREMENT")
-                           : QStringLiteral(" primary key");
+            QString def = c.name + QLatin1Char(' ') + typeName(c, dialect);
+            if (c.key && c.type == T::AutoNumber && dialect != SqlDialect::Server)
+                def += QStringLiteral(" PRIMARY KEY AUTOINCREMENT");
+            else if (c.key)
+                // SQLite lets a text primary key hold NULL unless it is told otherwise.
+                def += QStringLiteral(" not null primary key");
             cols << def;
         }
+        // The embedded database keeps the insertion order in its rowid, which an update never
+        // changes; the server moves an updated row, so it numbers the rows itself.
+        if (t.insertionOrdered && dialect == SqlDialect::Server)
+            cols << orderColumnDefinition();
         out << QStringLiteral("create table %1 (%2)").arg(t.name, cols.join(QStringLiteral(", ")));
     }
     for (const Index &ix : indexes())

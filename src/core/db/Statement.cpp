@@ -131,10 +131,38 @@ Transaction::Transaction(QSqlDatabase db)
     : m_db(std::move(db))
 {
     m_active = m_db.transaction();
+    if (!m_active)
+        m_error = m_db.lastError().text();
 }
 
 Transaction::Transaction()
     : Transaction(SharedConnection::database())
+{}
+
+Transaction::Transaction(QSqlDatabase db, const QString &lockedTable)
+    : m_db(std::move(db))
+{
+    QSqlQuery q(m_db);
+    if (m_db.driverName() == QLatin1String("QPSQL")) {
+        m_active = m_db.transaction();
+        if (m_active &&
+            !q.exec(QStringLiteral("lock table %1 in share row exclusive mode").arg(lockedTable))) {
+            m_error = Statement::lastError(q);
+            m_db.rollback();
+            m_active = false;
+        } else if (!m_active) {
+            m_error = m_db.lastError().text();
+        }
+        return;
+    }
+    // The driver's own commit and rollback end it.
+    m_active = q.exec(QStringLiteral("begin immediate"));
+    if (!m_active)
+        m_error = Statement::lastError(q);
+}
+
+Transaction::Transaction(const QString &lockedTable)
+    : Transaction(SharedConnection::database(), lockedTable)
 {}
 
 Transaction::~Transaction()

@@ -48,17 +48,26 @@ class Transaction {
 public:
     explicit Transaction(QSqlDatabase db);
     Transaction();
+    // A transaction that holds the table against other writers from its start, so that a
+    // check and the write it allows are one step for every workstation ("is the name free?"
+    // then insert): the embedded database takes its write lock at once (begin immediate),
+    // the server locks the table against other writers; readers are not held up.
+    Transaction(QSqlDatabase db, const QString &lockedTable);
+    explicit Transaction(const QString &lockedTable);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
 
     bool isActive() const { return m_active; }
+    // Why the transaction could not begin (the database's own text), when it is not active.
+    QString error() const { return m_error; }
     bool commit(QString *error = nullptr);
     void rollback();
 
 private:
     QSqlDatabase m_db;
     bool m_active = false;
+    QString m_error;
 };
 
 // Date and date-time values as both databases store them: a date-time at midnight is kept

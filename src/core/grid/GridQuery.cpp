@@ -142,8 +142,15 @@ Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilte
 
 QString GridQuery::orderClause(bool reversed) const
 {
-    if (m_sortField.isEmpty())
-        return QString();
+    if (m_sortField.isEmpty()) {
+        const QString natural = resolveField(m_naturalOrder);
+        if (natural.isEmpty())
+            return QString();
+        const QString column = QStringLiteral("t.") + quoteIdentifier(natural);
+        const QString dir = reversed ? QStringLiteral(" desc") : QStringLiteral(" asc");
+        return QStringLiteral(" order by ") + column + QStringLiteral(" is null") + dir +
+               QStringLiteral(", ") + column + dir;
+    }
     const bool ascending = (m_sortOrder == Qt::AscendingOrder) != reversed;
     const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
     QString clause = QStringLiteral(" order by t.") + quoteIdentifier(m_sortField) + dir;

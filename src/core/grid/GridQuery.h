@@ -46,6 +46,10 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
     // A second sort column that makes the order of equal values stable between pages.
     void setTieBreaker(const QString &field) { m_tieBreaker = field; }
+    // The column whose order the rows keep while the user has chosen no sort (a list's
+    // insertion number); rows where it is NULL (a line being added) come last. It stays
+    // when the base statement changes.
+    void setNaturalOrder(const QString &field) { m_naturalOrder = field; }
 
     // Sets the filter of one column, replacing the one it had.
     bool setFilter(const QString &field, FilterKind kind, const QVariant &value,
@@ -91,5 +95,6 @@ private:
     QString m_sortField;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QString m_tieBreaker;
+    QString m_naturalOrder;
     QVector<Filter> m_filters;
 };
