@@ -6,9 +6,13 @@
 #include "admin/LoginService.h"
 #include "admin/PasswordHash.h"
 #include "db/LoginContext.h"
+#include "db/SharedConnection.h"
 #include "db/Statement.h"
 
+#include <QDateTime>
+#include <QProcess>
 #include <QSqlQuery>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -37,6 +41,40 @@ QString storedPassword(const QString &name)
     return st.scalar().toString();
 }
 
+// The names two processes try to add at the same moment.
+constexpr int kRaceNames = 30;
+
+// A second program adding administrators: the test starts two of these on one database.
+// Prints how many names it got in.
+int raceForNames()
+{
+    const SqlDialect dialect = qEnvironmentVariable("TSGL_RACE_DIALECT") == QLatin1String("pg")
+                                   ? SqlDialect::Server
+                                   : SqlDialect::Embedded;
+    QString error;
+    if (!SharedConnection::open(qEnvironmentVariable("TSGL_RACE_CONNECTION"), dialect, &error)) {
+        QTextStream(stderr) << error << '\n';
+        return 2;
+    }
+    // Both start together, so that their checks and inserts interleave.
+    const qint64 start = qEnvironmentVariable("TSGL_RACE_START").toLongLong();
+    while (QDateTime::currentMSecsSinceEpoch() < start)
+        QThread::usleep(200);
+    int added = 0;
+    for (int i = 0; i < kRaceNames; ++i) {
+        const AdminAccounts::Result r =
+            AdminAccounts::add(QStringLiteral("抢%1").arg(i), QVector<bool>());
+        if (r.ok)
+            ++added;
+        else if (r.message != QStringLiteral("用户名已存在!")) {
+            QTextStream(stderr) << r.message << '\n';
+            return 3;
+        }
+    }
+    QTextStream(stdout) << added;
+    return 0;
+}
+
 } // namespace
 
 class AdminAccountsTest : public QObject {
@@ -46,6 +84,8 @@ private slots:
     void renameAndFlags();
     void namesAreUnique_data();
     void namesAreUnique();
+    void namesakesOfAnOlderDatabase();
+    void twoProcessesAddingOneName();
     void superAdministratorIsProtected();
     void deleteOne();
     void passwordChange_data();
@@ -137,6 +177,68 @@ void AdminAccountsTest::namesAreUnique()
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员 where adminname='李四'")).toInt(),
              1);
     QCOMPARE(AdminAccounts::load().size(), 3);
+}
+
+// An older database may hold two administrators of one name: either one's flags can still
+// be changed, and a password change reaches both, so the old password opens neither.
+void AdminAccountsTest::namesakesOfAnOlderDatabase()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    const QString hash = PasswordHash::make(QStringLiteral("旧"));
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(Statement(QStringLiteral("insert into 管理员 (adminname, pwd) values ('张三', ?)"),
+                          {hash})
+                    .run());
+    QVector<AdminAccounts::Account> all = AdminAccounts::load();
+    QCOMPARE(all.size(), 3);
+    for (int i = 1; i < 3; ++i) {
+        const AdminAccounts::Result r =
+            AdminAccounts::update(AdminAccounts::load()[i], QStringLiteral("张三"), flags({i}));
+        QVERIFY2(r.ok, qPrintable(r.message));
+    }
+    all = AdminAccounts::load();
+    QCOMPARE(all[1].flags, flags({1}));
+    QCOMPARE(all[2].flags, flags({2}));
+
+    const AdminAccounts::Result changed = AdminAccounts::changePassword(
+        QStringLiteral("张三"), QStringLiteral("旧"), QStringLiteral("新"), QStringLiteral("新"));
+    QVERIFY2(changed.ok, qPrintable(changed.message));
+    LoginService login(loginContext());
+    QCOMPARE(login.login(QStringLiteral("张三"), QStringLiteral("旧")),
+             LoginService::Result::WrongPassword);
+    QCOMPARE(login.login(QStringLiteral("张三"), QStringLiteral("新")),
+             LoginService::Result::Accepted);
+}
+
+// Two workstations adding the same names at the same moment: each name gets in once.
+void AdminAccountsTest::twoProcessesAddingOneName()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TSGL_RACE_CONNECTION"), t.connectionString());
+    env.insert(QStringLiteral("TSGL_RACE_DIALECT"),
+               t.dialect() == SqlDialect::Server ? QStringLiteral("pg") : QStringLiteral("sqlite"));
+    env.insert(QStringLiteral("TSGL_RACE_START"),
+               QString::number(QDateTime::currentMSecsSinceEpoch() + 1500));
+    QProcess racers[2];
+    for (QProcess &p : racers) {
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), {});
+    }
+    int added = 0;
+    for (QProcess &p : racers) {
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        added += p.readAllStandardOutput().toInt();
+    }
+    QCOMPARE(added, kRaceNames);
+    QCOMPARE(
+        scalar(QStringLiteral("select count(*) from 管理员 where adminname like '抢%'")).toInt(),
+        kRaceNames);
+    QCOMPARE(scalar(QStringLiteral("select count(distinct adminname) from 管理员")).toInt(),
+             kRaceNames + 1);
 }
 
 void AdminAccountsTest::superAdministratorIsProtected()
@@ -320,5 +422,13 @@ void AdminAccountsTest::logReport()
     QCOMPARE(cells.value(QStringLiteral("说明")), QStringLiteral("条形码:A1"));
 }
 
-QTEST_GUILESS_MAIN(AdminAccountsTest)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("TSGL_RACE_CONNECTION"))
+        return raceForNames();
+    AdminAccountsTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "admin_accounts_dbtest.moc"

@@ -56,6 +56,7 @@ private slots:
     void defaultRowsAreKept();
     void levelNameStaysOnModify();
     void publisherPrefixIsUnique();
+    void ruleNamesAreUniqueAndRenamesCarryOver();
     void everyMenuEntryHasItsWindow();
     void newRowIsAnEmptyLineAtTheEnd_data();
     void newRowIsAnEmptyLineAtTheEnd();
@@ -194,6 +195,59 @@ void AdminListsTest::fieldChecks_data()
         << "TRentLevelFm" << QStringList{"珍本", "1", "-2"} << "可借数量必须是不小于0的整数!";
     QTest::newRow("level without name")
         << "TRentLevelFm" << QStringList{"", "1", "2"} << "请填写完整！";
+    // Full-width digits, as the Chinese input method types them, count as digits.
+    QTest::newRow("full-width numbers")
+        << "TRdKindFm" << QStringList{"学生", "３０", "　５", "０.５"} << ok;
+    QTest::newRow("full-width level")
+        << "TRentLevelFm" << QStringList{"珍本", "１．２５", "２"} << ok;
+    QTest::newRow("name of 50") << "TBkKindFm" << QStringList{QString(50, QChar(u'文'))} << ok;
+    QTest::newRow("name too long") << "TBkKindFm" << QStringList{QString(51, QChar(u'文'))}
+                                   << "名称不能超过50个字(现在是51个)!";
+    QTest::newRow("publisher prefix too long")
+        << "TPubFm" << QStringList{"作家出版社", QString(60, QChar(u'7')), ""}
+        << "ISBN不能超过50个字(现在是60个)!";
+}
+
+// The lending rules are found by their names: a category or level name is given once, a
+// renamed category takes its readers along, and the questions say how many rows use a name.
+void AdminListsTest::ruleNamesAreUniqueAndRenamesCarryOver()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    const ListTable kinds = listFor("TRdKindFm");
+    const ListTable levels = listFor("TRentLevelFm");
+    QCOMPARE(kinds.insert({"普通", "30", "5", "0"}).message,
+             QStringLiteral("读者类别名 \"普通\" 已经有了, 不能重复!"));
+    QCOMPARE(levels.insert({"普通", "0", "0"}).message,
+             QStringLiteral("名称 \"普通\" 已经有了, 不能重复!"));
+    QVERIFY(kinds.insert({"学生", "30", "5", "0"}).ok);
+    QVERIFY(levels.insert({"珍本", "1", "1"}).ok);
+    for (const char *sql : {"insert into 读者库 (读者编号, 类别) values ('R1', '学生')",
+                            "insert into 读者库 (读者编号, 类别) values ('R2', '学生')",
+                            "insert into 读者库 (读者编号, 类别) values ('R3', '普通')",
+                            "insert into 图书 (编号, 物品级别) values ('B1', '珍本')",
+                            "insert into 期刊 (编号, 物品级别) values ('Q1', '珍本')"})
+        QVERIFY(Statement(QString::fromUtf8(sql)).run());
+
+    QVector<QSqlRecord> k = rows(kinds);
+    QCOMPARE(kinds.deleteQuestion(k[1]),
+             QStringLiteral("您是否要删除\" 学生\"\n(有 2 位读者的类别是\"学生\")"));
+    QCOMPARE(kinds.renameQuestion(k[1], {"本科生", "30", "5", "0"}),
+             QStringLiteral("有 2 位读者的类别是\"学生\", 是否把它们一起改为\"本科生\"?"));
+    QVERIFY(kinds.renameQuestion(k[1], {"学生", "60", "5", "0"}).isEmpty()); // same name
+    QCOMPARE(kinds.update(k[1], {"普通", "30", "5", "0"}).message,
+             QStringLiteral("读者类别名 \"普通\" 已经有了, 不能重复!"));
+    const ListTable::Result renamed = kinds.update(k[1], {"本科生", "30", "5", "0"});
+    QVERIFY2(renamed.ok, qPrintable(renamed.message));
+    QCOMPARE(names(QStringLiteral("select 读者编号 from 读者库 where 类别='本科生'")),
+             QStringList({"R1", "R2"}));
+    QCOMPARE(scalar(QStringLiteral("select 类别 from 读者库 where 读者编号='R3'")).toString(),
+             QStringLiteral("普通"));
+
+    const QVector<QSqlRecord> l = rows(levels);
+    QCOMPARE(levels.deleteQuestion(l[1]),
+             QStringLiteral("您是否要删除\" 珍本\"\n(有 1 本图书和 1 本期刊的物品级别是\"珍本\")"));
+    QVERIFY(levels.renameQuestion(l[1], {"善本", "1", "1"}).isEmpty()); // a level keeps its name
 }
 
 void AdminListsTest::fieldChecks()

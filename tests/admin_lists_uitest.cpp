@@ -77,6 +77,8 @@ private slots:
     void itemLevelEditing();
     void readerCategoryRefusesWrongDays();
     void publisherGridSorts();
+    void escapeEndsEditingNotTheWindow();
+    void renamedCategoryAsksAndTakesReadersAlong();
     void gridColumns_data();
     void gridColumns();
 };
@@ -284,6 +286,82 @@ void AdminListsUiTest::readerCategoryRefusesWrongDays()
     w.grid()->setCurrentRow(0);
     click(&w, QStringLiteral("删除"));
     QCOMPARE(prompts.last(), QStringLiteral("(普通)不能删除！"));
+}
+
+// Esc while a row is added or modified ends the editing (asking when something was typed);
+// the window stays. In the browsing state Esc closes it.
+void AdminListsUiTest::escapeEndsEditingNotTheWindow()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    PromptRecorder prompts;
+    QPointer<TBkKindFm> w = new TBkKindFm;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+
+    click(w, QStringLiteral("添加"));
+    QTest::keyClick(w->field(0), Qt::Key_Escape); // nothing typed: no question
+    QVERIFY(!w.isNull());
+    QCOMPARE(w->mode(), TListEditFm::Mode::Browsing);
+    QVERIFY(prompts.texts().isEmpty());
+
+    click(w, QStringLiteral("添加"));
+    type(w->field(0), QStringLiteral("文学"));
+    prompts.answer(false);
+    QTest::keyClick(w->field(0), Qt::Key_Escape);
+    QCOMPARE(prompts.last(), QStringLiteral("是否放弃正在编辑的内容?"));
+    QCOMPARE(w->mode(), TListEditFm::Mode::Adding);
+    QCOMPARE(w->field(0)->text(), QStringLiteral("文学"));
+    click(w, QStringLiteral("保存"));
+    QCOMPARE(column(QStringLiteral("select 名称 from 分类")),
+             QStringList({QStringLiteral("综合"), QStringLiteral("文学")}));
+
+    click(w, QStringLiteral("修改"));
+    type(w->field(0), QStringLiteral("历史"));
+    prompts.answer(true);
+    QTest::keyClick(w->field(0), Qt::Key_Escape);
+    QCOMPARE(w->mode(), TListEditFm::Mode::Browsing);
+    QCOMPARE(w->field(0)->text(), QStringLiteral("文学"));
+    QCOMPARE(column(QStringLiteral("select 名称 from 分类")),
+             QStringList({QStringLiteral("综合"), QStringLiteral("文学")}));
+
+    QTest::keyClick(w->grid()->view(), Qt::Key_Escape);
+    QTRY_VERIFY(w.isNull());
+}
+
+// Renaming a category that readers carry asks first; "否" writes nothing and keeps the
+// editing, "是" renames the category and its readers. The line keeps its place.
+void AdminListsUiTest::renamedCategoryAsksAndTakesReadersAlong()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(QStringLiteral("insert into 读者类别 values ('学生', 30, 5, 0)")).run());
+    QVERIFY(Statement(QStringLiteral("insert into 读者类别 values ('教师', 60, 9, 0)")).run());
+    QVERIFY(Statement(QStringLiteral("insert into 读者库 (读者编号, 类别) values ('R1', '学生')"))
+                .run());
+    PromptRecorder prompts;
+    TRdKindFm w;
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+    w.grid()->setCurrentRow(1);
+    click(&w, QStringLiteral("修改"));
+    type(w.field(0), QStringLiteral("本科生"));
+    prompts.answer(false);
+    click(&w, QStringLiteral("保存"));
+    QCOMPARE(prompts.last(),
+             QStringLiteral("有 1 位读者的类别是\"学生\", 是否把它们一起改为\"本科生\"?"));
+    QCOMPARE(w.mode(), TListEditFm::Mode::Modifying);
+    QCOMPARE(scalar(QStringLiteral("select 类别 from 读者库")).toString(), QStringLiteral("学生"));
+    prompts.answer(true);
+    click(&w, QStringLiteral("保存"));
+    QCOMPARE(w.mode(), TListEditFm::Mode::Browsing);
+    QCOMPARE(scalar(QStringLiteral("select 类别 from 读者库")).toString(),
+             QStringLiteral("本科生"));
+    QCOMPARE(w.grid()->currentRow(), 1);
+    QStringList lines;
+    for (int row = 0; row < w.grid()->rowCount(); ++row)
+        lines << w.grid()->displayText(row, QStringLiteral("类别名"));
+    QCOMPARE(lines, QStringList({"普通", "本科生", "教师"}));
 }
 
 void AdminListsUiTest::publisherGridSorts()

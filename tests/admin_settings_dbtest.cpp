@@ -2,6 +2,7 @@
 // its settings and the exact bytes of the test receipt.
 #include "TestDb.h"
 
+#include "admin/LoginService.h"
 #include "admin/SystemSettings.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
@@ -40,6 +41,9 @@ private slots:
     void wrongValuesWriteNothing();
     void secondRowStaysUnchanged();
     void focusChoiceWithNoColumnSet();
+    void numbersKeepTheirDigits();
+    void saveOvertakenElsewhereIsRefused();
+    void emptyListLabelsKeepTheirNames();
     void receiptPortNames_data();
     void receiptPortNames();
     void testReceiptBytes();
@@ -122,6 +126,9 @@ void AdminSettingsTest::wrongValuesWriteNothing_data()
     QTest::newRow("opening fee empty") << "开户费"
                                        << ""
                                        << "开户费必须填写, \" 0 \" 代表不收取.";
+    QTest::newRow("opening fee blanks") << "开户费"
+                                        << "   "
+                                        << "开户费必须填写, \" 0 \" 代表不收取.";
     QTest::newRow("opening fee text") << "开户费"
                                       << "十元"
                                       << "开户费必须是不小于0的金额!";
@@ -188,6 +195,13 @@ void AdminSettingsTest::secondRowStaysUnchanged()
              1);
     QCOMPARE(
         scalar(QStringLiteral("select count(*) from 系统设置 where 图书馆名='第二行'")).toInt(), 1);
+    // The saved row stays the first one: the next window and the login read it again.
+    SystemSettings again;
+    QVERIFY(again.load());
+    QCOMPARE(again.form().texts.value(QStringLiteral("图书馆名")), QStringLiteral("新名"));
+    QVERIFY(again.save(again.form(), ini).ok);
+    QVERIFY(LoginService(loginContext()).readSettings());
+    QCOMPARE(loginContext().libraryName, QStringLiteral("新名"));
 }
 
 // A row whose focus columns are all off shows no choice, and saving keeps them off.
@@ -210,6 +224,79 @@ void AdminSettingsTest::focusChoiceWithNoColumnSet()
                                    "and 借阅焦点条形码=0"))
                  .toInt(),
              1);
+}
+
+// A value is shown with the digits it has, and one left untouched is saved as it was.
+void AdminSettingsTest::numbersKeepTheirDigits()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(QStringLiteral("update 系统设置 set 押金倍数=1.23456789")).run());
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    SystemSettings s;
+    QVERIFY(s.load());
+    QCOMPARE(s.form().texts.value(QStringLiteral("押金倍数")), QStringLiteral("1.23456789"));
+    QVERIFY(s.save(s.form(), ini).ok);
+    QCOMPARE(settingsValue(QStringLiteral("押金倍数")).toDouble(), 1.23456789);
+
+    // Full-width digits, as the Chinese input method types them.
+    QVERIFY(s.load());
+    SystemSettingsForm f = s.form();
+    f.texts[QStringLiteral("押金倍数")] = QStringLiteral("１．５");
+    f.texts[QStringLiteral("开户费")] = QStringLiteral("１０");
+    const SystemSettings::Result r = s.save(f, ini);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    QCOMPARE(settingsValue(QStringLiteral("押金倍数")).toDouble(), 1.5);
+    QCOMPARE(Money::fromVariant(settingsValue(QStringLiteral("开户费"))), Money::fromRaw(100000));
+}
+
+// Two workstations with the window open: the second save would undo the first one's
+// change, so it is refused and nothing of it is written.
+void AdminSettingsTest::saveOvertakenElsewhereIsRefused()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    SystemSettings first;
+    SystemSettings second;
+    QVERIFY(first.load());
+    QVERIFY(second.load());
+    SystemSettingsForm f = first.form();
+    f.texts[QStringLiteral("图书馆名")] = QStringLiteral("甲馆");
+    QVERIFY(first.save(f, ini).ok);
+    SystemSettingsForm g = second.form();
+    g.texts[QStringLiteral("电话")] = QStringLiteral("12345");
+    const SystemSettings::Result r = second.save(g, ini);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.message, QStringLiteral("设置已被别处修改, 请关闭窗口后重新打开再改!"));
+    QCOMPARE(settingsValue(QStringLiteral("图书馆名")).toString(), QStringLiteral("甲馆"));
+    QCOMPARE(settingsValue(QStringLiteral("电话")).toString(), QString());
+    // Read again, the window saves.
+    QVERIFY(second.load());
+    QVERIFY(second.save(second.form(), ini).ok);
+}
+
+// An empty label of a custom list means the list's own name: stored as NULL, and the
+// window shows the name in force.
+void AdminSettingsTest::emptyListLabelsKeepTheirNames()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(QStringLiteral("update 系统设置 set a2='', a3=NULL")).run());
+    IniFile ini(t.dir() + QStringLiteral("/de.ini"));
+    SystemSettings s;
+    QVERIFY(s.load());
+    QCOMPARE(s.form().texts.value(QStringLiteral("a1")), QStringLiteral("密级"));
+    QCOMPARE(s.form().texts.value(QStringLiteral("a2")), QStringLiteral("a2"));
+    QCOMPARE(s.form().texts.value(QStringLiteral("a3")), QStringLiteral("a3"));
+    SystemSettingsForm f = s.form();
+    f.texts[QStringLiteral("a3")] = QStringLiteral("  ");
+    QVERIFY(s.save(f, ini).ok);
+    QVERIFY(settingsValue(QStringLiteral("a2")).isNull());
+    QVERIFY(settingsValue(QStringLiteral("a3")).isNull());
+    QVERIFY(LoginService(loginContext()).readSettings());
+    QCOMPARE(loginContext().customListLabel2, QStringLiteral("a2"));
+    QCOMPARE(loginContext().customListLabel3, QStringLiteral("a3"));
 }
 
 void AdminSettingsTest::receiptPortNames_data()

@@ -2,6 +2,7 @@
 // pre-filled password, the settings snapshot and the check of name and password.
 #include "TestDb.h"
 
+#include "admin/AdminAccounts.h"
 #include "admin/LoginService.h"
 #include "admin/PasswordHash.h"
 #include "db/LoginContext.h"
@@ -109,6 +110,14 @@ void LoginTest::namesInQueryOrder()
     LoginService service(loginContext());
     QCOMPARE(service.checkDatabase(), LoginService::DatabaseCheck::Ok);
     // As a fresh table returns them, in the order they were added: no sorting, no trimming.
+    QCOMPARE(service.administratorNames(), QStringList({"超级管理员", "王五", " 李四 ", "Anna"}));
+    // Also after the super administrator changed his password: he stays the first name.
+    const AdminAccounts::Result changed = AdminAccounts::changePassword(
+        QStringLiteral("超级管理员"), QStringLiteral("8888"), QStringLiteral("1"),
+        QStringLiteral("1"));
+    QVERIFY2(changed.ok, qPrintable(changed.message));
+    QVERIFY(Statement(QStringLiteral("update 管理员 set qxbk=1 where adminname='王五'")).run());
+    QCOMPARE(service.checkDatabase(), LoginService::DatabaseCheck::Ok);
     QCOMPARE(service.administratorNames(), QStringList({"超级管理员", "王五", " 李四 ", "Anna"}));
 }
 
