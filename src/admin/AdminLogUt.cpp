@@ -39,6 +39,8 @@ TAdminLogFm::TAdminLogFm(QWidget *parent)
                         C{QStringLiteral("说明"), QString(), ResultGrid::Format::Text,
                           ResultGrid::Footer::None, true}});
     m_grid->setKeyField(QStringLiteral("id"));
+    // Entries in the order they were written until the user sorts.
+    m_grid->setNaturalOrder(QStringLiteral("id"));
     m_grid->setSortingEnabled(true);
     m_grid->setFilterEnabled(true);
     layout->addWidget(m_grid, 1);

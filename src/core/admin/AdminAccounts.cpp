@@ -125,6 +125,8 @@ Result add(const QString &typedName, const QVector<bool> &flags)
     const QString refusal = nameRefusal(name);
     if (!refusal.isEmpty())
         return failure(refusal);
+    // The hash takes a while: made before the table is held.
+    const QString password = PasswordHash::make(QString::fromLatin1(DefaultPassword));
     Transaction tx(tableName());
     if (!tx.isActive())
         return failure(tx.error());
@@ -139,7 +141,7 @@ Result add(const QString &typedName, const QVector<bool> &flags)
     st.text(QStringLiteral(") values ("))
         .value(name)
         .text(QStringLiteral(","))
-        .value(PasswordHash::make(QString::fromLatin1(DefaultPassword)));
+        .value(password);
     for (int i = 0; i < permissions().size(); ++i)
         st.text(QStringLiteral(",")).value(flags.value(i) ? 1 : 0);
     for (int i = 0; i < unshownColumns().size(); ++i)
