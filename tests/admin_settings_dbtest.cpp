@@ -1,5 +1,5 @@
-// The library settings row with the barcode warning of de.ini, and the receipt printer:
-// its settings and the exact bytes of the test receipt.
+// The library settings row with the barcode warning of de.ini, and the receipt printer's
+// settings.
 #include "TestDb.h"
 
 #include "admin/LoginService.h"
@@ -9,8 +9,6 @@
 #include "db/Money.h"
 #include "db/Statement.h"
 #include "print/ReceiptSettings.h"
-#include "print/ReceiptWriter.h"
-#include "text/Gbk.h"
 
 #include <QFile>
 #include <QSqlQuery>
@@ -44,10 +42,6 @@ private slots:
     void numbersKeepTheirDigits();
     void saveOvertakenElsewhereIsRefused();
     void emptyListLabelsKeepTheirNames();
-    void receiptPortNames_data();
-    void receiptPortNames();
-    void testReceiptBytes();
-    void testReceiptFailures();
     void receiptSettingsApply();
 };
 
@@ -297,77 +291,6 @@ void AdminSettingsTest::emptyListLabelsKeepTheirNames()
     QVERIFY(LoginService(loginContext()).readSettings());
     QCOMPARE(loginContext().customListLabel2, QStringLiteral("a2"));
     QCOMPARE(loginContext().customListLabel3, QStringLiteral("a3"));
-}
-
-void AdminSettingsTest::receiptPortNames_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("path");
-    QTest::newRow("LPT1") << "LPT1"
-                          << "/dev/lp0";
-    QTest::newRow("LPT3") << "LPT3"
-                          << "/dev/lp2";
-    QTest::newRow("COM1") << "COM1"
-                          << "/dev/ttyS0";
-    QTest::newRow("com9 lower case") << "com9"
-                                     << "/dev/ttyS8";
-    QTest::newRow("COM10") << "COM10"
-                           << "/dev/ttyS9";
-    QTest::newRow("path") << "/tmp/receipt.txt"
-                          << "/tmp/receipt.txt";
-    QTest::newRow("LPT0 is a name") << "LPT0"
-                                    << "LPT0";
-    QTest::newRow("empty") << ""
-                           << "";
-}
-
-void AdminSettingsTest::receiptPortNames()
-{
-    QFETCH(QString, port);
-    QFETCH(QString, path);
-    QCOMPARE(ReceiptWriter::devicePath(port), path);
-}
-
-void AdminSettingsTest::testReceiptBytes()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("port"));
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(500, 'x')); // what the file held before is replaced
-    }
-    const QDateTime at(QDate(2024, 1, 2), QTime(3, 4, 5));
-    QString error;
-    QVERIFY2(Receipt::printTest(path, QStringLiteral("图书管理"), QStringLiteral("张三"), at,
-                                QStringLiteral("打印测试内容 ABC"), &error),
-             qPrintable(error));
-    QByteArray expected;
-    for (const char *line :
-         {" ", " [打印开始]", "[ 图书管理 ]", "管理员: 张三", "打印时间:24-01-02 03:04:05",
-          "打印测试内容 ABC", "    打印结束-打印成功 "})
-        expected += Gbk::encode(QString::fromUtf8(line)) + "\r\n";
-    expected += QByteArray::fromHex("0B1B4A8C");
-    QCOMPARE(fileBytes(path), expected);
-    // The bytes on the wire are GBK: "管" is B9 DC.
-    QVERIFY(fileBytes(path).contains(QByteArray::fromHex("B9DCC0EDD4B1")));
-}
-
-void AdminSettingsTest::testReceiptFailures()
-{
-    QTemporaryDir dir;
-    QString error;
-    QVERIFY(!Receipt::printTest(QString(), QStringLiteral("a"), QStringLiteral("b"),
-                                QDateTime::currentDateTime(), QStringLiteral("c"), &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!Receipt::printTest(dir.filePath(QStringLiteral("no/such/dir/port")),
-                                QStringLiteral("a"), QStringLiteral("b"),
-                                QDateTime::currentDateTime(), QStringLiteral("c"), &error));
-    if (QFile::exists(QStringLiteral("/dev/full"))) {
-        QVERIFY(!Receipt::printTest(QStringLiteral("/dev/full"), QStringLiteral("a"),
-                                    QStringLiteral("b"), QDateTime::currentDateTime(),
-                                    QStringLiteral("c"), &error));
-    }
 }
 
 void AdminSettingsTest::receiptSettingsApply()

@@ -1,5 +1,6 @@
 // The administrators, password, log, settings and receipt printer windows, driven offscreen.
 #include "PromptRecorder.h"
+#include "PseudoTerminal.h"
 #include "TestDb.h"
 
 #include "ExcelExport.h"
@@ -23,6 +24,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,6 +108,7 @@ private slots:
     void settingsRefuseWrongFee();
     void settingsWithoutFocusChoice();
     void receiptPrinterWindow();
+    void receiptPrinterNotAnswering();
 };
 
 void AdminWindowsUiTest::registeredCommands()
@@ -503,21 +506,39 @@ void AdminWindowsUiTest::receiptPrinterWindow()
     w->setClock([] { return QDateTime(QDate(2025, 6, 7), QTime(8, 9, 10)); });
 
     // The test print goes to the port as typed, without 应用.
-    const QString port = t.dir() + QStringLiteral("/receipt.bin");
-    w->port()->setCurrentText(port);
+    PseudoTerminal printer;
+    QVERIFY(printer.isValid());
+    w->port()->setCurrentText(printer.devicePath());
     type(w->testText(), QStringLiteral("测试"));
     click(w, QStringLiteral("打印测试"));
+    QTRY_COMPARE(w->status()->text(), QStringLiteral("测试小票已发送到打印机。"));
     QVERIFY(prompts.entries().isEmpty());
     QByteArray expected;
     for (const char *line : {" ", " [打印开始]", "[ 图书管理 ]", "管理员: 张三",
                              "打印时间:25-06-07 08:09:10", "测试", "    打印结束-打印成功 "})
         expected += Gbk::encode(QString::fromUtf8(line)) + "\r\n";
     expected += QByteArray::fromHex("0B1B4A8C");
-    QCOMPARE(fileBytes(port), expected);
+    QCOMPARE(printer.readAll(), expected);
+
+    // A file named as the port is not a printer: it keeps its bytes and the reason is shown.
+    const QString library = t.dir() + QStringLiteral("/book-copy.db");
+    {
+        QFile f(library);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("SQLite format 3");
+    }
+    w->port()->setCurrentText(library);
+    click(w, QStringLiteral("打印测试"));
+    QTRY_COMPARE(prompts.entries().size(), 1);
+    QVERIFY2(prompts.last().startsWith(QStringLiteral("失败!\n")), qPrintable(prompts.last()));
+    QVERIFY2(prompts.last().contains(library + QStringLiteral(" 不是打印机端口")),
+             qPrintable(prompts.last()));
+    QCOMPARE(fileBytes(library), QByteArray("SQLite format 3"));
 
     w->port()->setCurrentText(QString());
     click(w, QStringLiteral("打印测试"));
-    QCOMPARE(prompts.last(), QStringLiteral("失败!"));
+    QTRY_COMPARE(prompts.entries().size(), 2);
+    QCOMPARE(prompts.last(), QStringLiteral("失败!\n没有指定打印机端口"));
 
     tick(w->printAfterLending());
     click(w, QStringLiteral("应用"));
@@ -543,6 +564,55 @@ void AdminWindowsUiTest::receiptPrinterWindow()
     QFile written(loginContext().iniPath);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.readAll().contains("PosPort= COM3 \r\n"));
+}
+
+void AdminWindowsUiTest::receiptPrinterNotAnswering()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    PromptRecorder prompts;
+    loginContext().iniPath = t.dir() + QStringLiteral("/de.ini");
+    PseudoTerminal printer;
+    QVERIFY(printer.isValid());
+    QVERIFY(printer.fill()); // takes nothing more, as a printer off line
+    QPointer<TPosPrtSetFm> w = new TPosPrtSetFm;
+    w->show();
+    w->setTimeout(1500);
+    w->port()->setCurrentText(printer.devicePath());
+
+    QElapsedTimer clock;
+    clock.start();
+    click(w, QStringLiteral("打印测试"));
+    // The button returns at once; the window says it is printing and takes no second test.
+    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!w->testButton()->isEnabled());
+    QCOMPARE(w->status()->text(), QStringLiteral("正在打印测试小票…"));
+    // The event loop keeps running all the while, until the message comes.
+    QEventLoop loop;
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, &loop, [&] {
+        ++ticks;
+        if (!prompts.entries().isEmpty())
+            loop.quit();
+    });
+    timer.start(10);
+    QTimer::singleShot(6000, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCOMPARE(prompts.entries().size(), 1);
+    QVERIFY2(ticks >= 75, qPrintable(QString::number(ticks)));
+    QCOMPARE(prompts.entries().first().kind, Prompt::Kind::Warning);
+    QVERIFY2(prompts.last().startsWith(QStringLiteral("失败!\n打印机端口 ") + printer.devicePath() +
+                                       QStringLiteral(" 在 1.5 秒内没有接收完小票")),
+             qPrintable(prompts.last()));
+    QVERIFY(w->testButton()->isEnabled());
+    QVERIFY(w->status()->text().isEmpty());
+
+    // Closing the window while a receipt is being printed shows nothing afterwards.
+    click(w, QStringLiteral("打印测试"));
+    delete w.data();
+    QTest::qWait(1800);
+    QCOMPARE(prompts.entries().size(), 1);
 }
 
 QTEST_MAIN(AdminWindowsUiTest)

@@ -4,6 +4,7 @@
 #include "TestDb.h"
 #include "db/Money.h"
 #include "db/Statement.h"
+#include "export/ExportFolder.h"
 #include "export/SheetExport.h"
 #include "import/XlsxReader.h"
 
@@ -200,14 +201,26 @@ private slots:
         ExportDatasetToExcel(nullptr, Statement(QStringLiteral("select 名称 from 借出记录")));
         QCOMPARE(opened.paths().size(), 2);
         QVERIFY(!QFile::exists(opened.paths().last()));
+
+        // A place that cannot be written to is named with the reason.
+        prompts.clear();
+        const QString nowhere = target.filePath(QStringLiteral("无此文件夹/借阅.xlsx"));
+        prompts.answerSaveFile(nowhere);
+        ExportDatasetToExcel(nullptr, Statement(QStringLiteral("select 名称 from 借出记录")));
+        QCOMPARE(prompts.entries().size(), 2);
+        const QString text = prompts.last();
+        QVERIFY2(text.startsWith(QStringLiteral("不能保存文件：") + nowhere + u'\n'),
+                 qPrintable(text));
+        QVERIFY2(text.size() > QStringLiteral("不能保存文件：\n").size() + nowhere.size(),
+                 qPrintable(text));
     }
 
     void unwritableFileIsReported_data()
     {
         QTest::addColumn<bool>("listView");
         QTest::addColumn<QString>("message");
-        QTest::newRow("dataset") << false << QStringLiteral("系统没excel，不能导出Excel！");
-        QTest::newRow("list view") << true << QStringLiteral("NO excel ！");
+        QTest::newRow("dataset") << false << QStringLiteral("系统没excel，不能导出Excel！\n");
+        QTest::newRow("list view") << true << QStringLiteral("NO excel ！\n");
     }
 
     void unwritableFileIsReported()
@@ -221,6 +234,8 @@ private slots:
         blocker.close();
         const QByteArray oldTmp = qgetenv("TMPDIR");
         qputenv("TMPDIR", notAFolder.toUtf8());
+        // The export folder of this run is made anew, under the new temporary folder.
+        ExportFolder::remove();
         PromptRecorder prompts;
         OpenedFiles opened;
         QTreeWidget list;
@@ -235,7 +250,12 @@ private slots:
         QCOMPARE(prompts.entries().size(), 1);
         QCOMPARE(prompts.entries().first().kind, Prompt::Kind::Error);
         QCOMPARE(prompts.entries().first().caption, QStringLiteral("错误"));
-        QCOMPARE(prompts.entries().first().text, message);
+        // The fixed message, and beneath it why: the folder that could not be made.
+        const QString text = prompts.entries().first().text;
+        QVERIFY2(text.startsWith(message + QStringLiteral("不能在临时文件夹 ") + notAFolder +
+                                 QStringLiteral(" 中建立导出文件夹：")),
+                 qPrintable(text));
+        QVERIFY2(!text.endsWith(QStringLiteral("：")), qPrintable(text));
     }
 
     void listViewCaptionsAndTexts()
@@ -266,11 +286,12 @@ private slots:
         list.setHeaderLabels({QStringLiteral("编号"), QStringLiteral("名称")});
         PromptRecorder prompts;
         OpenedFiles opened;
-        const QStringList before = QDir::temp().entryList({QStringLiteral("tsgl-*.xlsx")});
+        const QDir folder(ExportFolder::path());
+        const QStringList before = folder.entryList(QDir::Files);
         ExportListViewToExcel(nullptr, &list);
         QCOMPARE(opened.paths().size(), 0);
         QCOMPARE(prompts.entries().size(), 0);
-        QCOMPARE(QDir::temp().entryList({QStringLiteral("tsgl-*.xlsx")}), before);
+        QCOMPARE(folder.entryList(QDir::Files), before);
     }
 
 private:

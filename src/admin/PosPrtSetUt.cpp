@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -42,13 +43,19 @@ TPosPrtSetFm::TPosPrtSetFm(QWidget *parent)
     textRow->addWidget(m_text);
     layout->addWidget(textGroup);
 
+    m_status = new QLabel(this);
+    m_status->setWordWrap(true);
+    // One line kept free, so that the window does not jump when the text comes.
+    m_status->setMinimumHeight(m_status->fontMetrics().height());
+    layout->addWidget(m_status);
+
     auto *buttons = new QHBoxLayout;
     auto *apply = new QPushButton(QStringLiteral("应用"), this);
-    auto *test = new QPushButton(QStringLiteral("打印测试"), this);
+    m_test = new QPushButton(QStringLiteral("打印测试"), this);
     auto *exit = new QPushButton(QStringLiteral("退出"), this);
     buttons->addStretch();
     buttons->addWidget(apply);
-    buttons->addWidget(test);
+    buttons->addWidget(m_test);
     buttons->addWidget(exit);
     layout->addLayout(buttons);
 
@@ -56,7 +63,8 @@ TPosPrtSetFm::TPosPrtSetFm(QWidget *parent)
     m_port->setCurrentText(loginContext().posPort);
 
     connect(apply, &QPushButton::clicked, this, &TPosPrtSetFm::applyClicked);
-    connect(test, &QPushButton::clicked, this, &TPosPrtSetFm::testClicked);
+    connect(m_test, &QPushButton::clicked, this, &TPosPrtSetFm::testClicked);
+    connect(&m_printing, &QFutureWatcherBase::finished, this, &TPosPrtSetFm::testFinished);
     connect(exit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -73,8 +81,25 @@ void TPosPrtSetFm::applyClicked()
 
 void TPosPrtSetFm::testClicked()
 {
-    // The port as typed, whether applied or not.
-    if (!Receipt::printTest(m_port->currentText(), loginContext().softName,
-                            loginContext().adminName, m_clock(), m_text->text()))
-        Prompt::warning(this, QStringLiteral("失败!"));
+    if (m_printing.isRunning())
+        return;
+    // The port as typed, whether applied or not. The receipt is written on the receipt
+    // thread: a printer that does not answer keeps the window usable until its time-out.
+    const QByteArray bytes = Receipt::testReceipt(loginContext().softName, loginContext().adminName,
+                                                  m_clock(), m_text->text());
+    m_test->setEnabled(false);
+    m_status->setText(QStringLiteral("正在打印测试小票…"));
+    m_printing.setFuture(Receipt::send(m_port->currentText(), bytes, m_timeoutMs));
+}
+
+void TPosPrtSetFm::testFinished()
+{
+    m_test->setEnabled(true);
+    const Receipt::Outcome outcome = m_printing.result();
+    if (outcome.ok) {
+        m_status->setText(QStringLiteral("测试小票已发送到打印机。"));
+        return;
+    }
+    m_status->clear();
+    Prompt::warning(this, QStringLiteral("失败!\n") + outcome.error);
 }

@@ -1,6 +1,7 @@
 #include "ExcelExport.h"
 
 #include "Prompt.h"
+#include "export/ExportFolder.h"
 #include "export/SheetExport.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QHeaderView>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -45,16 +45,11 @@ private:
     bool m_active = true;
 };
 
-// A new, unique file in the temporary folder; empty when none can be made.
-QString newExportFile()
+// The fixed message of a failed export with the reason beneath it.
+void reportFailure(QWidget *parent, const QString &message, const QString &reason)
 {
-    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("tsgl-导出-XXXXXX.xlsx")));
-    file.setAutoRemove(false);
-    if (!file.open())
-        return QString();
-    const QString path = file.fileName();
-    file.close();
-    return path;
+    Prompt::error(parent, reason.isEmpty() ? message : message + QLatin1Char('\n') + reason,
+                  QStringLiteral("错误"));
 }
 
 // Gives the finished file to the spreadsheet program, or asks where to keep it.
@@ -77,15 +72,17 @@ void handOver(QWidget *parent, const QString &path)
     // The copy is complete before an older file of that name is replaced.
     const QString part = target + QStringLiteral(".part");
     QFile::remove(part);
-    if (!QFile::copy(path, part)) {
+    QFile written(path);
+    if (!written.copy(part)) {
         QFile::remove(part);
-        Prompt::error(parent, QStringLiteral("不能保存文件：") + target);
+        reportFailure(parent, QStringLiteral("不能保存文件：") + target, written.errorString());
         return;
     }
     if (QFileInfo::exists(target))
         QFile::remove(target);
-    if (!QFile::rename(part, target)) {
-        Prompt::error(parent, QStringLiteral("不能保存文件：") + target);
+    QFile copy(part);
+    if (!copy.rename(target)) {
+        reportFailure(parent, QStringLiteral("不能保存文件：") + target, copy.errorString());
         return;
     }
     QFile::remove(path);
@@ -93,20 +90,21 @@ void handOver(QWidget *parent, const QString &path)
 
 void exportQuery(QWidget *parent, QSqlQuery &query, int firstField, int lastField)
 {
+    const QString failed = QStringLiteral("系统没excel，不能导出Excel！");
     WaitCursor wait;
-    const QString path = newExportFile();
+    QString error;
+    // The file stays in this run's export folder while the spreadsheet program has it.
+    const QString path = ExportFolder::newFile(QStringLiteral(".xlsx"), &error);
     if (path.isEmpty()) {
         wait.restore();
-        Prompt::error(parent, QStringLiteral("系统没excel，不能导出Excel！"),
-                      QStringLiteral("错误"));
+        reportFailure(parent, failed, error);
         return;
     }
     const SheetExport::Result result = SheetExport::writeQuery(query, firstField, lastField, path);
     wait.restore();
     if (!result.ok) {
         QFile::remove(path);
-        Prompt::error(parent, QStringLiteral("系统没excel，不能导出Excel！"),
-                      QStringLiteral("错误"));
+        reportFailure(parent, failed, result.error);
         return;
     }
     if (result.truncated)
@@ -170,14 +168,15 @@ void ExportListViewToExcel(QWidget *parent, QTreeWidget *list)
             texts << item->text(c);
         rows.append(texts);
     }
-    const QString path = ExcelExport::newExportFile();
-    const SheetExport::Result result =
-        path.isEmpty() ? SheetExport::Result{} : SheetExport::writeTexts(titles, rows, path);
+    SheetExport::Result result;
+    const QString path = ExportFolder::newFile(QStringLiteral(".xlsx"), &result.error);
+    if (!path.isEmpty())
+        result = SheetExport::writeTexts(titles, rows, path);
     wait.restore();
     if (!result.ok) {
         if (!path.isEmpty())
             QFile::remove(path);
-        Prompt::error(parent, QStringLiteral("NO excel ！"), QStringLiteral("错误"));
+        ExcelExport::reportFailure(parent, QStringLiteral("NO excel ！"), result.error);
         return;
     }
     ExcelExport::handOver(parent, path);

@@ -10,9 +10,10 @@ class QTreeWidget;
 class QWidget;
 
 // Copies a result set or a list into a new spreadsheet and hands it to the desktop's
-// spreadsheet program, unsaved: the file is written into the temporary folder under a name of
-// its own. When nothing can open it, the user is asked where to keep it. The export blocks
-// the window (wait cursor) until every row is written.
+// spreadsheet program, unsaved: the file is written under a name of its own into this run's
+// export folder, which is removed when the program ends. When nothing can open it, the user
+// is asked where to keep it. A failure shows the fixed message with its reason beneath. The
+// export blocks the window (wait cursor) until every row is written.
 
 // Copies the fields firstField … lastField (lastField < 0: up to the last field) of every row
 // of an executed query. Row 1 holds the database column names.

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -18,6 +20,9 @@ constexpr int kMaxWidth = 60;
 constexpr int kMaxTextLength = 32767;
 
 const QDate kEpoch(1899, 12, 30);
+
+// Less free space than this where the file is written makes a failure "disk full".
+constexpr qint64 kLowSpace = 1024 * 1024;
 
 int shownWidth(const QString &text)
 {
@@ -92,35 +97,65 @@ bool XlsxWriter::open(const QString &path, const QVector<Kind> &kinds)
     m_lib = XlsxLibrary::functions(&m_error);
     if (!m_lib)
         return false;
-    m_tmpDir = QFile::encodeName(QFileInfo(path).absolutePath());
+    m_folder = QFileInfo(path).absolutePath();
+    m_tmpDir = QFile::encodeName(m_folder);
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tmpDir.data();
     options.use_zip64 = LXW_FALSE;
     const QByteArray file = QFile::encodeName(path);
+    errno = 0;
     m_workbook = m_lib->workbook_new_opt(file.constData(), &options);
     if (!m_workbook) {
-        m_error = QStringLiteral("不能创建文件：") + path;
+        m_error = withCause(QStringLiteral("不能创建文件：") + path, errno);
         return false;
     }
+    errno = 0;
     m_sheet = m_lib->workbook_add_worksheet(m_workbook, nullptr);
+    const int sheetErrno = errno;
     m_dateFormat = m_lib->workbook_add_format(m_workbook);
     m_lib->format_set_num_format(m_dateFormat, "yyyy-mm-dd");
     m_dateTimeFormat = m_lib->workbook_add_format(m_workbook);
     m_lib->format_set_num_format(m_dateTimeFormat, "yyyy-mm-dd hh:mm:ss");
     if (!m_sheet) {
-        m_error = QStringLiteral("不能创建工作表");
+        m_error = withCause(QStringLiteral("不能创建工作表"), sheetErrno);
         close();
         return false;
     }
     return true;
 }
 
-bool XlsxWriter::fail(int code)
+bool XlsxWriter::fail(int code, int systemError)
 {
-    m_error = QStringLiteral("写入 Excel 文件失败：%1")
-                  .arg(QString::fromUtf8(m_lib->lxw_strerror(static_cast<lxw_error>(code))));
+    m_error =
+        withCause(QStringLiteral("写入 Excel 文件失败：%1")
+                      .arg(QString::fromUtf8(m_lib->lxw_strerror(static_cast<lxw_error>(code)))),
+                  systemError);
     return false;
+}
+
+QString XlsxWriter::withCause(const QString &message, int systemError) const
+{
+    QString text = message;
+    if (systemError != 0)
+        text += QStringLiteral("（") + qt_error_string(systemError) + QStringLiteral("）");
+    if (m_folder.isEmpty())
+        return text;
+    // The library names the step that failed; the folder shows why it failed.
+    const QFileInfo folder(m_folder);
+    const QString shown = QDir::toNativeSeparators(m_folder);
+    if (!folder.isDir())
+        return text + QStringLiteral("\n文件夹 %1 不存在").arg(shown);
+    const QStorageInfo disk(m_folder);
+    if (disk.isValid() && disk.isReadOnly())
+        return text + QStringLiteral("\n文件夹 %1 所在的磁盘是只读的").arg(shown);
+    if (!folder.isWritable())
+        return text + QStringLiteral("\n文件夹 %1 不可写").arg(shown);
+    if (disk.isValid() && disk.bytesAvailable() < kLowSpace)
+        return text + QStringLiteral("\n磁盘空间不足：文件夹 %1 所在的磁盘只剩 %2 KB")
+                          .arg(shown)
+                          .arg(disk.bytesAvailable() / 1024);
+    return text;
 }
 
 void XlsxWriter::widen(int column, int width)
@@ -292,12 +327,14 @@ bool XlsxWriter::close()
         m_lib->worksheet_set_column(m_sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                                     width, nullptr);
     }
+    errno = 0;
     const lxw_error e = m_lib->workbook_close(m_workbook);
+    const int closeErrno = errno;
     m_workbook = nullptr;
     m_sheet = nullptr;
     m_dateFormat = nullptr;
     m_dateTimeFormat = nullptr;
     if (e != LXW_NO_ERROR)
-        return fail(e);
+        return fail(e, closeErrno);
     return m_error.isEmpty();
 }

@@ -57,7 +57,11 @@ private:
     bool writeNumber(int column, double value, int shownWidth);
     bool writeMoment(int column, const QDateTime &moment);
     bool writeMoment(int column, const QDate &date, int seconds);
-    bool fail(int code);
+    // A failure of the library, with the system's reason when there is one.
+    bool fail(int code, int systemError = 0);
+    // The message, the system's reason, and what is wrong with the folder (missing, read
+    // only, not writable, disk full), when something is.
+    QString withCause(const QString &message, int systemError) const;
     void widen(int column, int width);
 
     const XlsxLibrary::Functions *m_lib = nullptr;
@@ -67,6 +71,7 @@ private:
     lxw_format *m_dateTimeFormat = nullptr;
     QVector<Kind> m_kinds;
     QVector<int> m_widths;
+    QString m_folder;
     QByteArray m_tmpDir;
     int m_row = 0;
     QString m_error;

@@ -2,51 +2,77 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QFile>
+#include <QDeadlineTimer>
+#include <QFuture>
 #include <QString>
 #include <QStringList>
 
-// Writes a receipt to the receipt printer port as plain text: GBK, each line ended by
-// CR LF, the paper fed at the end. The port name is opened as a file, so a device and an
-// ordinary file both work: LPTn is /dev/lp(n-1), COMn is /dev/ttyS(n-1), anything else a
-// path. The lending receipt writes its parts one by one and goes on when one fails; the
-// test receipt writes everything or reports the failure.
+// Writes a receipt to the receipt printer port: plain text in GBK, each line ended by CR LF,
+// the paper fed at the end. LPTn is the parallel port /dev/lp(n-1), COMn the serial port
+// /dev/ttyS(n-1); any other name is a path. Only a character device is written: a regular
+// file, a folder or a pipe named as the port is refused and left as it is, so a mistyped
+// port can never overwrite the library or any other file. A printer that does not take the
+// data (off line, out of paper, not connected) makes the writer give up after a time-out
+// instead of waiting for ever.
 class ReceiptWriter {
 public:
-    explicit ReceiptWriter(const QString &portName);
+    explicit ReceiptWriter(const QString &portName, int timeoutMs);
     ~ReceiptWriter();
     ReceiptWriter(const ReceiptWriter &) = delete;
     ReceiptWriter &operator=(const ReceiptWriter &) = delete;
 
-    // The file the port name stands for; empty for an empty name.
+    // The device the port name stands for; other names unchanged.
     static QString devicePath(const QString &portName);
     // Vertical tab, then ESC J 140: feed the paper by 140 dot rows.
     static QByteArray paperFeed();
     // "打印时间:yy-MM-dd HH:mm:ss".
     static QString timeLine(const QDateTime &moment);
+    // The bytes of a receipt: each line in GBK with CR LF, then the paper feed.
+    static QByteArray encode(const QStringList &lines);
 
-    // Opens the port for writing, replacing what a file held.
+    // Opens the port's device for writing; nothing is created and nothing emptied. The
+    // time-out starts here.
     bool open(QString *error = nullptr);
-    bool isOpen() const { return m_file.isOpen(); }
-    bool writeLine(const QString &line, QString *error = nullptr);
-    bool writeLines(const QStringList &lines, QString *error = nullptr);
-    // Feeds the paper and closes the port.
-    bool finish(QString *error = nullptr);
+    bool isOpen() const { return m_fd >= 0; }
+    // Writes all bytes, waiting for the printer until the time-out.
+    bool write(const QByteArray &bytes, QString *error = nullptr);
+    // Waits (until the time-out) for a serial port to pass on what it holds, then closes.
+    bool close(QString *error = nullptr);
 
 private:
-    bool writeBytes(const QByteArray &bytes, QString *error);
+    bool timedOut(QString *error) const;
+    bool failed(const QString &what, int code, QString *error) const;
+    QString portLabel() const;
 
+    QString m_portName;
     QString m_path;
-    QFile m_file;
+    int m_timeoutMs;
+    QDeadlineTimer m_deadline;
+    int m_fd = -1;
 };
 
 namespace Receipt {
 
+// How long a receipt may take before the printer counts as not answering.
+inline constexpr int kTimeoutMs = 5000;
+
+struct Outcome {
+    bool ok = false;
+    QString error; // why the receipt was not printed
+};
+
+// Writes a whole receipt on the calling thread; never takes much longer than the time-out.
+Outcome write(const QString &portName, const QByteArray &bytes, int timeoutMs = kTimeoutMs);
+// Writes it on the receipt thread and returns at once; the future reports the outcome.
+// Receipts are written one after the other, never interleaved on a printer. Call from the
+// GUI thread. A caller that does not care about the outcome (lending) just drops the future.
+QFuture<Outcome> send(const QString &portName, const QByteArray &bytes, int timeoutMs = kTimeoutMs);
+
 // The lines of the test receipt of the receipt printer settings.
 QStringList testLines(const QString &softName, const QString &adminName, const QDateTime &moment,
                       const QString &text);
-// Prints the test receipt; false with the reason when the port cannot be written.
-bool printTest(const QString &portName, const QString &softName, const QString &adminName,
-               const QDateTime &moment, const QString &text, QString *error = nullptr);
+// Its bytes.
+QByteArray testReceipt(const QString &softName, const QString &adminName, const QDateTime &moment,
+                       const QString &text);
 
 } // namespace Receipt
