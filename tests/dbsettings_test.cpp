@@ -42,6 +42,7 @@ private slots:
     void savingRefusesAFileTheNextStartCannotUse_data();
     void savingRefusesAFileTheNextStartCannotUse();
     void savingTheServerWritesTheTestedString();
+    void savingALineBreakWritesNothing();
     void savedFileIsFoundBesideDeIni_data();
     void savedFileIsFoundBesideDeIni();
 
@@ -370,6 +371,29 @@ void DatabaseSettingsTest::savingRefusesAFileTheNextStartCannotUse()
         QCOMPARE(f.readAll(), before);
     }
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("tsgl-settings-file")));
+}
+
+void DatabaseSettingsTest::savingALineBreakWritesNothing()
+{
+    IniFile ini(m_ini);
+    QVERIFY(ini.write("part1", "csaccess", "Data Source=book.db;"));
+    QFile file(m_ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    LoginContext c;
+    DatabaseSettings s(ini, c);
+    s.choose(DatabaseSettings::Choice::Server);
+    if (!useTestServer(s))
+        QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
+    // The test server lets any password in; written, this one would add a line "abc=a".
+    s.password = QStringLiteral("pw\nabc=a");
+    QString error;
+    QVERIFY2(s.test(&error), qPrintable(error));
+    QVERIFY(!s.save(&error));
+    QVERIFY(error.contains(QStringLiteral("换行")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 void DatabaseSettingsTest::savedFileIsFoundBesideDeIni_data()

@@ -150,6 +150,10 @@ void IniFileTest::lineBreaksAreRefused()
     QVERIFY(!ini.write("part1", key, value));
     QVERIFY(ini.errorString().contains(QStringLiteral("换行")));
     QCOMPARE(fileBytes(path), gbkIni());
+    // Written together with other keys, none of them is written.
+    QVERIFY(
+        !ini.write("part1", {{QStringLiteral("softname"), QStringLiteral("新馆")}, {key, value}}));
+    QCOMPARE(fileBytes(path), gbkIni());
     // No file comes into being either.
     IniFile fresh(dir.filePath(QStringLiteral("new.ini")));
     QVERIFY(!fresh.write("part1", key, value));

@@ -123,21 +123,22 @@ bool DatabaseSettings::save(QString *error)
         // The name is kept as typed: a relative one stays beside de.ini when both move.
         ConnectionString cs = ConnectionString::parse(m_embeddedConnection);
         cs.set(QStringLiteral("Data Source"), path);
-        if (m_ini.write(kPart1, QStringLiteral("csaccess"), cs.toString()) &&
-            m_ini.write(kPart1, QStringLiteral("abc"), QStringLiteral("a")))
+        if (m_ini.write(kPart1, {{QStringLiteral("csaccess"), cs.toString()},
+                                 {QStringLiteral("abc"), QStringLiteral("a")}}))
             return true;
         if (error)
             *error = m_ini.errorString();
         return false;
     }
     // The server's keys are written only for the server, so choosing the file keeps the
-    // server settings for a later change back.
-    bool ok = m_ini.write(kPart1, QStringLiteral("abc"), QStringLiteral("s"));
-    ok = ok && m_ini.write(kPart1, QStringLiteral("ServerName"), server.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("DataBaseName"), database.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("UserName"), user.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("PassWord"), password.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("cs"), m_testedString.trimmed());
+    // server settings for a later change back. All of them or none: a value that cannot be
+    // written leaves the next start as it was.
+    const bool ok = m_ini.write(kPart1, {{QStringLiteral("abc"), QStringLiteral("s")},
+                                         {QStringLiteral("ServerName"), server.trimmed()},
+                                         {QStringLiteral("DataBaseName"), database.trimmed()},
+                                         {QStringLiteral("UserName"), user.trimmed()},
+                                         {QStringLiteral("PassWord"), password.trimmed()},
+                                         {QStringLiteral("cs"), m_testedString.trimmed()}});
     if (!ok && error)
         *error = m_ini.errorString();
     return ok;

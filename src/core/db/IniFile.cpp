@@ -203,29 +203,11 @@ QString IniFile::read(const QString &section, const QString &key, const QString 
     return value;
 }
 
-bool IniFile::write(const QString &section, const QString &key, const QString &value)
+void IniFile::place(Content &content, const QString &section, const QByteArray &header,
+                    const QString &key, const QByteArray &entry)
 {
-    m_error.clear();
-    // A line break would end the line early and turn the rest into a line of its own.
-    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) {
-        m_error = QStringLiteral("配置文件中的值不能有换行: ") + key;
-        return false;
-    }
-    Content content = load();
-    if (!content.error.isEmpty()) {
-        // Whatever the file holds would be lost by writing it anew.
-        m_error = content.error + QStringLiteral(", 为免丢失其中的设置, 没有写入.");
-        return false;
-    }
     QList<QByteArray> &lines = content.lines;
     const QByteArray eol("\r\n");
-    QByteArray entry, header;
-    if (!encodeText(key + QLatin1Char('=') + value, content.encoding, &entry) ||
-        !encodeText(QLatin1Char('[') + section + QLatin1Char(']'), content.encoding, &header)) {
-        m_error = QStringLiteral("配置文件中 ") + key + QStringLiteral(" 的值含有无效的字符");
-        return false;
-    }
-    entry += eol;
     // A last line without an ending gets one before anything follows it.
     if (!lines.isEmpty() && !lines.last().endsWith('\n'))
         lines.last() += eol;
@@ -233,9 +215,9 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     if (s < 0) {
         if (!lines.isEmpty() && !textOf(lines.last(), content.encoding).trimmed().isEmpty())
             lines << eol;
-        lines << header + eol << entry;
+        lines << header + eol << entry + eol;
     } else if (int k = findKey(content, s, key); k >= 0) {
-        lines[k] = entry;
+        lines[k] = entry + eol;
     } else {
         // Append after the last key of the section, before trailing blank lines.
         int insertAt = s + 1;
@@ -246,13 +228,48 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
             if (!text.trimmed().isEmpty())
                 insertAt = i + 1;
         }
-        lines.insert(insertAt, entry);
+        lines.insert(insertAt, entry + eol);
+    }
+}
+
+bool IniFile::write(const QString &section, const QString &key, const QString &value)
+{
+    return write(section, {{key, value}});
+}
+
+bool IniFile::write(const QString &section, const QList<std::pair<QString, QString>> &entries)
+{
+    m_error.clear();
+    // A line break would end the line early and turn the rest into a line of its own.
+    for (const auto &[key, value] : entries) {
+        if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) {
+            m_error = QStringLiteral("配置文件中的值不能有换行: ") + key;
+            return false;
+        }
+    }
+    Content content = load();
+    if (!content.error.isEmpty()) {
+        // Whatever the file holds would be lost by writing it anew.
+        m_error = content.error + QStringLiteral(", 为免丢失其中的设置, 没有写入.");
+        return false;
+    }
+    QByteArray header;
+    const bool headerEncoded =
+        encodeText(QLatin1Char('[') + section + QLatin1Char(']'), content.encoding, &header);
+    for (const auto &[key, value] : entries) {
+        QByteArray entry;
+        if (!headerEncoded ||
+            !encodeText(key + QLatin1Char('=') + value, content.encoding, &entry)) {
+            m_error = QStringLiteral("配置文件中 ") + key + QStringLiteral(" 的值含有无效的字符");
+            return false;
+        }
+        place(content, section, header, key, entry);
     }
     QSaveFile file(m_path);
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok && content.encoding == Encoding::Utf8WithMark)
         file.write(kUtf8Mark);
-    for (const QByteArray &line : lines) {
+    for (const QByteArray &line : content.lines) {
         if (ok)
             ok = file.write(line) == line.size();
     }

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 // The private-profile configuration file (de.ini): "[section]" lines and "key=value" lines.
 // Every write goes to disk at once, replacing the file in one step; other keys, comments
 // and blank lines stay as they are, byte for byte (a line in another encoding is never
@@ -27,6 +29,8 @@ public:
     // errorString() saying why, when the file cannot be read (it is then left as it is), a
     // text holds a line break or the file cannot be written.
     bool write(const QString &section, const QString &key, const QString &value);
+    // Writes several keys of one section with one replacement of the file: all or none.
+    bool write(const QString &section, const QList<std::pair<QString, QString>> &entries);
     // Why the last write failed, a message for the user that names the file.
     const QString &errorString() const { return m_error; }
     // False when something is at the path that cannot be read as a file (a folder, a
@@ -46,6 +50,9 @@ private:
     static int findSection(const Content &content, const QString &section);
     static int findKey(const Content &content, int sectionLine, const QString &key);
     static bool holdsPassword(const Content &content);
+    // Puts the encoded "key=value" line into the section, in place of the key's line if any.
+    static void place(Content &content, const QString &section, const QByteArray &header,
+                      const QString &key, const QByteArray &entry);
 
     QString m_path;
     QString m_error;
