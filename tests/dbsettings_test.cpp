@@ -3,6 +3,7 @@
 // PostgreSQL server when TSGL_TEST_PG names one.
 #include "admin/LoginService.h"
 #include "app/DatabaseSettings.h"
+#include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
@@ -41,6 +42,9 @@ private slots:
     void savingRefusesAFileTheNextStartCannotUse_data();
     void savingRefusesAFileTheNextStartCannotUse();
     void savingTheServerWritesTheTestedString();
+    void savingALineBreakWritesNothing();
+    void savedFileIsFoundBesideDeIni_data();
+    void savedFileIsFoundBesideDeIni();
 
 private:
     // Points the settings at the test server; skips without one.
@@ -172,6 +176,8 @@ void DatabaseSettingsTest::shownStringHidesThePassword_data()
     QTest::newRow("semicolon") << "p;w";
     QTest::newRow("looks like a key") << "x;Data Source=leak;y=z";
     QTest::newRow("equals sign") << "Password=a=b";
+    QTest::newRow("quotes") << "\"a'b\";";
+    QTest::newRow("blanks") << " p w ";
 }
 
 void DatabaseSettingsTest::shownStringHidesThePassword()
@@ -189,10 +195,12 @@ void DatabaseSettingsTest::shownStringHidesThePassword()
     QCOMPARE(s.shownConnectionString(),
              QStringLiteral("Provider=PostgreSQL;Password=******;User ID=librarian;"
                             "Initial Catalog=lib;Data Source=db.school.cn:5433;"));
-    QCOMPARE(s.serverConnectionString(),
-             QStringLiteral("Provider=PostgreSQL;Password=") + password +
-                 QStringLiteral(";User ID=librarian;Initial Catalog=lib;"
-                                "Data Source=db.school.cn:5433;"));
+    // The tested string gives every field back as typed.
+    const ConnectionString tested = ConnectionString::parse(s.serverConnectionString());
+    QCOMPARE(tested.value(QStringLiteral("Password")), password);
+    QCOMPARE(tested.value(QStringLiteral("User ID")), QStringLiteral("librarian"));
+    QCOMPARE(tested.value(QStringLiteral("Initial Catalog")), QStringLiteral("lib"));
+    QCOMPARE(tested.value(QStringLiteral("Data Source")), QStringLiteral("db.school.cn:5433"));
 }
 
 void DatabaseSettingsTest::savingTheFileCreatesIt()
@@ -206,14 +214,12 @@ void DatabaseSettingsTest::savingTheFileCreatesIt()
     DatabaseSettings s(ini, c);
     s.choose(DatabaseSettings::Choice::Embedded);
     QString error;
-    // Neither a blank name nor one the connection string would cut at its semicolon.
-    for (const QString &name : {QStringLiteral("  "), QStringLiteral("a;b.db")}) {
-        s.file = name;
-        QVERIFY(!s.save(&error));
-        QVERIFY(!error.isEmpty());
-        QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));
-        QVERIFY(QDir().entryList(QDir::Files).filter(QStringLiteral(".db")).isEmpty());
-    }
+    // A blank name is no file.
+    s.file = QStringLiteral("  ");
+    QVERIFY(!s.save(&error));
+    QCOMPARE(error, DatabaseSettings::noFileMessage());
+    QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));
+    QVERIFY(QDir().entryList(QDir::Files).filter(QStringLiteral(".db")).isEmpty());
     s.file = QStringLiteral("sub dir/新馆.db");
     // A folder that does not exist cannot hold the file: nothing is written.
     QVERIFY(!s.save(&error));
@@ -247,15 +253,23 @@ void DatabaseSettingsTest::savingTheServerWritesTheTestedString()
     s.choose(DatabaseSettings::Choice::Server);
     if (!useTestServer(s))
         QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
-    // The test takes the fields as typed; the keys keep them trimmed.
+    // The test takes the fields as typed; the keys keep them trimmed. The test server lets
+    // any password in, so the saved string must give back the very one that was typed.
     const QString server = s.server;
     s.server += QLatin1Char(' ');
+    s.password = QStringLiteral(" pä;ss\"wort");
     QString error;
     QVERIFY2(s.test(&error), qPrintable(error));
     const QString tested = s.serverConnectionString();
     QVERIFY2(s.save(&error), qPrintable(error));
     QCOMPARE(ini.read("part1", "abc", "0"), QStringLiteral("s"));
     QCOMPARE(ini.read("part1", "cs", "0"), tested);
+    const ConnectionString saved = ConnectionString::parse(ini.read("part1", "cs", "0"));
+    QCOMPARE(saved.value(QStringLiteral("Password")), QStringLiteral(" pä;ss\"wort"));
+    QCOMPARE(saved.value(QStringLiteral("Data Source")).trimmed(), server);
+    QCOMPARE(ini.read("part1", "PassWord", "0"), QStringLiteral("pä;ss\"wort"));
+    QCOMPARE(QFile::permissions(m_ini) & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+             QFileDevice::Permissions());
     QCOMPARE(ini.read("part1", "DataBaseName", "0"), QStringLiteral("postgres"));
     QCOMPARE(ini.read("part1", "ServerName", "0"), server);
     QCOMPARE(ini.read("part1", "csaccess", "0"), QStringLiteral("Data Source=book.db;"));
@@ -357,6 +371,84 @@ void DatabaseSettingsTest::savingRefusesAFileTheNextStartCannotUse()
         QCOMPARE(f.readAll(), before);
     }
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("tsgl-settings-file")));
+}
+
+void DatabaseSettingsTest::savingALineBreakWritesNothing()
+{
+    IniFile ini(m_ini);
+    QVERIFY(ini.write("part1", "csaccess", "Data Source=book.db;"));
+    QFile file(m_ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    LoginContext c;
+    DatabaseSettings s(ini, c);
+    s.choose(DatabaseSettings::Choice::Server);
+    if (!useTestServer(s))
+        QSKIP("no PostgreSQL server for this run (TSGL_TEST_PG is not set)");
+    // The test server lets any password in; written, this one would add a line "abc=a".
+    s.password = QStringLiteral("pw\nabc=a");
+    QString error;
+    QVERIFY2(s.test(&error), qPrintable(error));
+    QVERIFY(!s.save(&error));
+    QVERIFY(error.contains(QStringLiteral("换行")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+void DatabaseSettingsTest::savedFileIsFoundBesideDeIni_data()
+{
+    QTest::addColumn<QString>("folder"); // made first, beside de.ini
+    QTest::addColumn<QString>("name");   // as typed
+    QTest::newRow("relative") << ""
+                              << "book.db";
+    QTest::newRow("umlaut in the folder") << "lib-ö"
+                                          << "lib-ö/book.db";
+    QTest::newRow("semicolon") << ""
+                               << "a;b.db";
+    QTest::newRow("quotes") << "\"x\""
+                            << "\"x\"/'y'.db";
+    QTest::newRow("absolute") << "abs"
+                              << "$DIR/abs/new.db";
+}
+
+void DatabaseSettingsTest::savedFileIsFoundBesideDeIni()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    name.replace(QStringLiteral("$DIR"), m_dir->path());
+    if (!folder.isEmpty())
+        QVERIFY(QDir(m_dir->path()).mkdir(folder));
+    // The program was started from another folder.
+    QTemporaryDir elsewhere;
+    QDir::setCurrent(elsewhere.path());
+
+    IniFile ini(m_ini);
+    LoginContext c;
+    DatabaseSettings s(ini, c);
+    s.file = name;
+    QString error;
+    QVERIFY2(s.save(&error), qPrintable(error));
+    const QString file = QDir(m_dir->path()).filePath(name);
+    QVERIFY(QFileInfo(file).isFile());
+    QVERIFY(QDir(elsewhere.path()).isEmpty());
+    QCOMPARE(s.filePath(), file);
+
+    // The next start reads the name as typed and finds the file beside de.ini.
+    QCOMPARE(ConnectionString::parse(ini.read("part1", "csaccess", "0"))
+                 .value(QStringLiteral("Data Source")),
+             name);
+    LoginContext next;
+    next.readConfiguration(IniFile(m_ini));
+    QCOMPARE(SharedConnection::embeddedFilePath(next.connectionString), file);
+    QVERIFY2(SharedConnection::openNamed(QStringLiteral("check"), next.connectionString,
+                                         SqlDialect::Embedded, &error),
+             qPrintable(error));
+    QCOMPARE(
+        LoginService(c, QSqlDatabase::database(QStringLiteral("check"), false)).checkDatabase(),
+        LoginService::DatabaseCheck::Ok);
+    QSqlDatabase::database(QStringLiteral("check"), false).close();
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
 }
 
 QTEST_GUILESS_MAIN(DatabaseSettingsTest)

@@ -30,6 +30,10 @@ private slots:
     void pinyinWalksCharacterByCharacter_data();
     void pinyinWalksCharacterByCharacter();
     void connectionStringMasksPassword();
+    void connectionStringQuotesValues_data();
+    void connectionStringQuotesValues();
+    void connectionStringReadsBothForms_data();
+    void connectionStringReadsBothForms();
     void statementDisplayTextEscapesLiterals();
     void passwordHash();
 };
@@ -252,6 +256,92 @@ void FoundationTest::connectionStringMasksPassword()
     QVERIFY(!parsed.masked().contains(QStringLiteral("s3cret")));
     QVERIFY(parsed.masked().contains(QStringLiteral("Password=******;")));
     QCOMPARE(parsed.toString(), cs);
+}
+
+void FoundationTest::connectionStringQuotesValues_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("plain") << "s3cret"
+                           << "s3cret";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("equals sign") << "a=b"
+                                 << "a=b";
+    QTest::newRow("semicolon") << "a;b"
+                               << "\"a;b\"";
+    QTest::newRow("looks like keys") << "x;Data Source=leak;y=z"
+                                     << "\"x;Data Source=leak;y=z\"";
+    QTest::newRow("double quote inside") << "a\"b;c"
+                                         << "'a\"b;c'";
+    QTest::newRow("both quotes") << "a'b\"c;"
+                                 << "\"a'b\"\"c;\"";
+    QTest::newRow("starts with a double quote") << "\"x"
+                                                << "'\"x'";
+    QTest::newRow("starts with a single quote") << "'x"
+                                                << "\"'x\"";
+    QTest::newRow("leading blank") << " pw"
+                                   << "\" pw\"";
+    QTest::newRow("trailing blank") << "pw "
+                                    << "\"pw \"";
+    QTest::newRow("umlaut") << "pässwort"
+                            << "pässwort";
+}
+
+void FoundationTest::connectionStringQuotesValues()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, written);
+    const QString cs = ConnectionString::forServer(
+        QStringLiteral("db:5433"), QStringLiteral("book"), QStringLiteral("u"), password);
+    QCOMPARE(cs, QStringLiteral("Provider=PostgreSQL;Password=") + written +
+                     QStringLiteral(";User ID=u;Initial Catalog=book;Data Source=db:5433;"));
+    const ConnectionString parsed = ConnectionString::parse(cs);
+    QCOMPARE(parsed.value(QStringLiteral("Password")), password);
+    QCOMPARE(parsed.value(QStringLiteral("User ID")), QStringLiteral("u"));
+    QCOMPARE(parsed.value(QStringLiteral("Data Source")), QStringLiteral("db:5433"));
+    QCOMPARE(parsed.toString(), cs);
+    QCOMPARE(parsed.hasPassword(), !password.isEmpty());
+    // Nothing of the password shows, its quotes included.
+    QCOMPARE(parsed.masked(), QStringLiteral("Provider=PostgreSQL;Password=******;User ID=u;"
+                                             "Initial Catalog=book;Data Source=db:5433;"));
+}
+
+void FoundationTest::connectionStringReadsBothForms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("password");
+    // Strings written before values were quoted are read as they were.
+    QTest::newRow("unquoted") << "Password=s3cret;User ID=u;"
+                              << "s3cret";
+    QTest::newRow("unquoted with blanks") << "Password= pw ;User ID=u;"
+                                          << " pw ";
+    QTest::newRow("unquoted, last without semicolon") << "User ID=u;Password=pw"
+                                                      << "pw";
+    QTest::newRow("double quotes") << "Password=\"a;b\";User ID=u;"
+                                   << "a;b";
+    QTest::newRow("doubled quote") << "Password=\"a\"\"b;\";User ID=u"
+                                   << "a\"b;";
+    QTest::newRow("single quotes") << "Password='a\"b;c';User ID=u;"
+                                   << "a\"b;c";
+    QTest::newRow("blanks around the quotes") << " Password = \"a;b\" ; User ID=u;"
+                                              << "a;b";
+    QTest::newRow("quote not closed") << "Password=\"ab;User ID=u;"
+                                      << "\"ab";
+    QTest::newRow("text after the closing quote") << "Password=\"a\"b;User ID=u;"
+                                                  << "\"a\"b";
+    QTest::newRow("part without a key") << "junk;Password=p;User ID=u"
+                                        << "p";
+}
+
+void FoundationTest::connectionStringReadsBothForms()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, password);
+    const ConnectionString cs = ConnectionString::parse(text);
+    QCOMPARE(cs.value(QStringLiteral("password")), password);
+    QCOMPARE(cs.value(QStringLiteral("User ID")), QStringLiteral("u"));
+    QCOMPARE(ConnectionString::parse(cs.toString()).value(QStringLiteral("Password")), password);
 }
 
 void FoundationTest::statementDisplayTextEscapesLiterals()

@@ -32,6 +32,8 @@ private slots:
     void iniPath();
     void configuration_data();
     void configuration();
+    void startFromAnotherFolder();
+    void unreadableDeIniNamesNoDatabase();
     void databaseFileTest();
     void helpFileLookup();
     void firstInstalledProgram();
@@ -45,7 +47,8 @@ private:
 
 void StartupTest::init()
 {
-    // Relative database names are taken from the working directory.
+    // Each test works in a folder of its own; a connection string given directly, not read
+    // from de.ini, names its file relative to it.
     m_dir = std::make_unique<QTemporaryDir>();
     m_previousDir = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
@@ -70,16 +73,28 @@ void StartupTest::configuration_data()
 {
     QTest::addColumn<QString>("ini"); // empty: no de.ini at all
     QTest::addColumn<SqlDialect>("dialect");
-    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("connection");    // $INI: the folder of de.ini
     QTest::addColumn<QString>("csaccessAfter"); // what de.ini holds afterwards
     const QString deflt = QStringLiteral("Data Source=book.db;");
-    QTest::newRow("no de.ini") << QString() << SqlDialect::Embedded << deflt << deflt;
+    const QString besideIni = QStringLiteral("Data Source=$INI/book.db;");
+    QTest::newRow("no de.ini") << QString() << SqlDialect::Embedded << besideIni << deflt;
     QTest::newRow("csaccess 0") << "[part1]\nabc=a\ncsaccess=0\n"
-                                << SqlDialect::Embedded << deflt << deflt;
+                                << SqlDialect::Embedded << besideIni << deflt;
     QTest::newRow("a takes csaccess although cs is set")
         << "[part1]\nabc=a\ncs=Provider=PostgreSQL;Data Source=h;\ncsaccess=Data Source=x.db;\n"
-        << SqlDialect::Embedded << "Data Source=x.db;"
+        << SqlDialect::Embedded << "Data Source=$INI/x.db;"
         << "Data Source=x.db;";
+    // A relative file is found from de.ini's folder, not from the working directory.
+    QTest::newRow("file in a folder")
+        << "[part1]\ncsaccess=Data Source=lib/book.db;Mode=Share Deny None;\n"
+        << SqlDialect::Embedded << "Data Source=$INI/lib/book.db;Mode=Share Deny None;"
+        << "Data Source=lib/book.db;Mode=Share Deny None;";
+    QTest::newRow("file in the folder above") << "[part1]\ncsaccess=Data Source=../book.db;\n"
+                                              << SqlDialect::Embedded << "Data Source=$DIR/book.db;"
+                                              << "Data Source=../book.db;";
+    QTest::newRow("absolute file") << "[part1]\ncsaccess=Data Source=/srv/lib.db;\n"
+                                   << SqlDialect::Embedded << "Data Source=/srv/lib.db;"
+                                   << "Data Source=/srv/lib.db;";
     QTest::newRow("s takes cs")
         << "[part1]\nabc=s\ncs=Provider=PostgreSQL;Initial Catalog=b;Data Source=h;\n"
            "csaccess=Data Source=x.db;\n"
@@ -97,7 +112,11 @@ void StartupTest::configuration()
     QFETCH(SqlDialect, dialect);
     QFETCH(QString, connection);
     QFETCH(QString, csaccessAfter);
-    const QString path = m_dir->filePath(QStringLiteral("de.ini"));
+    // de.ini in a folder below the working directory.
+    QVERIFY(QDir().mkdir(QStringLiteral("conf")));
+    const QString path = m_dir->filePath(QStringLiteral("conf/de.ini"));
+    connection.replace(QStringLiteral("$INI"), m_dir->filePath(QStringLiteral("conf")));
+    connection.replace(QStringLiteral("$DIR"), m_dir->path());
     if (!ini.isEmpty())
         writeIni(path, ini);
     IniFile file(path);
@@ -110,6 +129,38 @@ void StartupTest::configuration()
     // that exists keeps its own keys and defaults.
     QCOMPARE(c.softName, ini.isEmpty() ? Startup::Title : QStringLiteral("0"));
     QCOMPARE(c.telephone, ini.isEmpty() ? QString() : QStringLiteral("0"));
+}
+
+void StartupTest::startFromAnotherFolder()
+{
+    // The program is started from the working directory with the de.ini of another folder.
+    QVERIFY(QDir().mkdir(QStringLiteral("conf")));
+    const QString conf = m_dir->filePath(QStringLiteral("conf"));
+    IniFile ini(conf + QStringLiteral("/de.ini"));
+    LoginContext c;
+    Startup::readConfiguration(ini, c);
+    const QString file = conf + QStringLiteral("/book.db");
+    QCOMPARE(Startup::missingDatabaseFile(c), file);
+    QString error;
+    QVERIFY2(DatabaseSetup::createEmbedded(file, &error), qPrintable(error));
+    QCOMPARE(Startup::missingDatabaseFile(c), QString());
+    QCOMPARE(Startup::open(c, &error), Startup::Connection::Open);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("book.db")));
+}
+
+void StartupTest::unreadableDeIniNamesNoDatabase()
+{
+    // A link to itself cannot be read, by root neither.
+    const QString path = m_dir->filePath(QStringLiteral("de.ini"));
+    QVERIFY(QFile::link(QStringLiteral("de.ini"), path));
+    IniFile ini(path);
+    LoginContext c;
+    Startup::readConfiguration(ini, c);
+    QCOMPARE(c.connectionString, QStringLiteral("0"));
+    QCOMPARE(Startup::missingDatabaseFile(c), QString());
+    QCOMPARE(QFileInfo(path).symLinkTarget(), path);
+    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("de.ini")});
 }
 
 void StartupTest::databaseFileTest()

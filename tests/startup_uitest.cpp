@@ -42,6 +42,7 @@ private slots:
     void freshDatabaseAndEnterLogsIn();
     void refusingTheNewDatabaseEnds();
     void failedCreationOffersSettings();
+    void unreadableDeIniEnds();
     void wrongPasswordKeepsTheFocus();
     void connectionFailureOffersSettings_data();
     void connectionFailureOffersSettings();
@@ -194,6 +195,21 @@ void StartupUiTest::failedCreationOffersSettings()
     QVERIFY(login->isVisible());
     QVERIFY(login->settingsWindow() && login->settingsWindow()->isVisible());
     QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("gone"))));
+}
+
+void StartupUiTest::unreadableDeIniEnds()
+{
+    // de.ini is there and cannot be read (a link to itself stops root too): starting on the
+    // defaults would offer a new empty library and hide the settings it holds.
+    QVERIFY(QFile::link(QStringLiteral("de.ini"), m_ini->path()));
+    QVERIFY(startLogin(TLoginFm::Start::Quit));
+    QCOMPARE(m_prompts->entries().size(), 1);
+    QCOMPARE(m_prompts->entries().first().kind, Prompt::Kind::Error);
+    QVERIFY(
+        m_prompts->texts().first().startsWith(QStringLiteral("无法读取配置文件 ") + m_ini->path()));
+    QCOMPARE(QFileInfo(m_ini->path()).symLinkTarget(), m_ini->path());
+    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("de.ini")});
 }
 
 void StartupUiTest::wrongPasswordKeepsTheFocus()

@@ -72,7 +72,7 @@ void TPosPrtSetFm::applyClicked()
 {
     IniFile ini(loginContext().iniPath);
     if (!ReceiptSettings::apply(ini, m_port->currentText(), m_printAfter->isChecked())) {
-        Prompt::error(this, QStringLiteral("无法写入配置文件 ") + ini.path());
+        Prompt::error(this, ini.errorString());
         return;
     }
     Prompt::info(this, QStringLiteral("修改完毕,重启软件后生效!"));

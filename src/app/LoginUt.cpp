@@ -93,6 +93,11 @@ void TLoginFm::createLayout()
 
 TLoginFm::Start TLoginFm::start()
 {
+    // Starting on the defaults would hide the settings of a de.ini that cannot be read.
+    if (QString error; !m_ini.isReadable(&error)) {
+        Prompt::error(this, error);
+        return Start::Quit;
+    }
     if (!prepareDatabaseFile())
         return Start::Quit;
     heading->setText(m_context.softName);

@@ -133,11 +133,13 @@ void TSetDataFm::takeFields()
 
 void TSetDataFm::browseButtonClick()
 {
-    // An existing file is opened as it is; a new name becomes a new library database.
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("选择或新建数据库文件"), fileEdit->text(),
-                                     QStringLiteral("数据库文件 (*.db *.sqlite);;所有文件 (*)"),
-                                     nullptr, QFileDialog::DontConfirmOverwrite);
+    // An existing file is opened as it is; a new name becomes a new library database. A
+    // relative name is shown in de.ini's folder, where the next start looks for it.
+    m_settings.file = fileEdit->text();
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("选择或新建数据库文件"), m_settings.filePath(),
+        QStringLiteral("数据库文件 (*.db *.sqlite);;所有文件 (*)"), nullptr,
+        QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty())
         fileEdit->setText(path);
 }

@@ -219,8 +219,8 @@ SystemSettings::Result SystemSettings::save(SystemSettingsForm form, IniFile &in
         return refuse(QStringLiteral("设置已被别处修改, 请关闭窗口后重新打开再改!"), QString());
     if (!ini.write(QStringLiteral("part1"), QStringLiteral("BcCc"),
                    form.barcodeDuplicateWarning ? QStringLiteral("1") : QStringLiteral("0")))
-        return refuse(QStringLiteral("设置已保存, 但无法写入配置文件 ") + ini.path() +
-                          QStringLiteral(" (条码重复提示)!"),
+        return refuse(QStringLiteral("设置已保存, 但条码重复提示没有存入配置文件: ") +
+                          ini.errorString(),
                       QString());
     m_form = form;
     return Result{true, QString(), QString()};

@@ -113,36 +113,40 @@ bool DatabaseSettings::save(QString *error)
                 *error = noFileMessage();
             return false;
         }
-        // The connection string ends each value at a semicolon: such a name would lead the
-        // next start to another file.
-        if (path.contains(QLatin1Char(';'))) {
-            if (error)
-                *error = semicolonMessage();
-            return false;
-        }
         // A new name, or an empty file made for it, becomes a new library.
-        const QFileInfo info(path);
+        const QFileInfo info(filePath());
         const bool create = !info.exists() || (info.isFile() && info.size() == 0);
-        if (create ? !DatabaseSetup::createEmbedded(path, error) : !usableDatabaseFile(path, error))
+        const QString absolute = info.absoluteFilePath();
+        if (create ? !DatabaseSetup::createEmbedded(absolute, error)
+                   : !usableDatabaseFile(absolute, error))
             return false;
+        // The name is kept as typed: a relative one stays beside de.ini when both move.
         ConnectionString cs = ConnectionString::parse(m_embeddedConnection);
         cs.set(QStringLiteral("Data Source"), path);
-        if (m_ini.write(kPart1, QStringLiteral("csaccess"), cs.toString()) &&
-            m_ini.write(kPart1, QStringLiteral("abc"), QStringLiteral("a")))
+        if (m_ini.write(kPart1, {{QStringLiteral("csaccess"), cs.toString()},
+                                 {QStringLiteral("abc"), QStringLiteral("a")}}))
             return true;
         if (error)
-            *error = QStringLiteral("无法写入配置文件: ") + m_ini.path();
+            *error = m_ini.errorString();
         return false;
     }
     // The server's keys are written only for the server, so choosing the file keeps the
-    // server settings for a later change back.
-    bool ok = m_ini.write(kPart1, QStringLiteral("abc"), QStringLiteral("s"));
-    ok = ok && m_ini.write(kPart1, QStringLiteral("ServerName"), server.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("DataBaseName"), database.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("UserName"), user.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("PassWord"), password.trimmed());
-    ok = ok && m_ini.write(kPart1, QStringLiteral("cs"), m_testedString.trimmed());
+    // server settings for a later change back. All of them or none: a value that cannot be
+    // written leaves the next start as it was.
+    const bool ok = m_ini.write(kPart1, {{QStringLiteral("abc"), QStringLiteral("s")},
+                                         {QStringLiteral("ServerName"), server.trimmed()},
+                                         {QStringLiteral("DataBaseName"), database.trimmed()},
+                                         {QStringLiteral("UserName"), user.trimmed()},
+                                         {QStringLiteral("PassWord"), password.trimmed()},
+                                         {QStringLiteral("cs"), m_testedString.trimmed()}});
     if (!ok && error)
-        *error = QStringLiteral("无法写入配置文件: ") + m_ini.path();
+        *error = m_ini.errorString();
     return ok;
+}
+
+QString DatabaseSettings::filePath() const
+{
+    // The same rule as the start's reading of de.ini.
+    return SharedConnection::embeddedFilePath(ConnectionString::withDataSourceIn(
+        ConnectionString::forFile(file.trimmed()), QFileInfo(m_ini.path()).absolutePath()));
 }

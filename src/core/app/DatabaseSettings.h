@@ -24,6 +24,9 @@ public:
     // the string saved is always one that connected.
     QString server, database, user, password, file;
     void serverFieldsChanged();
+    // The chosen file as the next start finds it: a relative name is taken from de.ini's
+    // folder, wherever the program was started.
+    QString filePath() const;
 
     // The connection string built from the server fields as typed.
     QString serverConnectionString() const;
@@ -41,7 +44,6 @@ public:
     static QString connectFailedMessage() { return QStringLiteral("连接失败"); }
     static QString restartMessage() { return QStringLiteral("软件重启后生效!"); }
     static QString noFileMessage() { return QStringLiteral("请选择数据库文件!"); }
-    static QString semicolonMessage() { return QStringLiteral("数据库文件的路径中不能有分号(;)!"); }
     static QString notALibraryMessage()
     {
         return QStringLiteral("所选文件不是本程序的图书馆数据库,请选择其他文件或输入新的文件名.");

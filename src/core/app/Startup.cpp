@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "db/ConnectionString.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
 #include "db/Schema.h"
@@ -30,9 +31,11 @@ void readConfiguration(IniFile &ini, LoginContext &context)
         return;
     const QString part1 = QStringLiteral("part1");
     const QString csaccess = ini.read(part1, QStringLiteral("csaccess"), QStringLiteral("0"));
-    if (csaccess.trimmed().isEmpty() || csaccess == QLatin1String("0")) {
+    // A de.ini that cannot be read names no database: none is made up in its place.
+    if (ini.isReadable() && (csaccess.trimmed().isEmpty() || csaccess == QLatin1String("0"))) {
         ini.write(part1, QStringLiteral("csaccess"), DefaultEmbeddedConnection);
-        context.connectionString = DefaultEmbeddedConnection;
+        context.connectionString =
+            ConnectionString::withDataSourceIn(DefaultEmbeddedConnection, context.iniFolder());
     }
 }
 

@@ -10,7 +10,7 @@ struct LoginContext;
 namespace Startup {
 
 inline const QString Title = QStringLiteral("图书管理系统");
-// The embedded database a first start sets up: book.db in the working directory.
+// The embedded database a first start sets up: book.db beside de.ini.
 inline const QString DefaultEmbeddedConnection = QStringLiteral("Data Source=book.db;");
 
 // The de.ini to use: the one given on the command line, else the one beside the program.
@@ -20,7 +20,8 @@ QString iniPath(const QString &configOption, const QString &applicationDir);
 // the default one, written to de.ini so that the file says which database is used. When
 // there is no de.ini at all (a new installation) the file is made with the installation's
 // texts: the program's name as title, empty telephone, organisation, web address and
-// introduction, so that no window shows the bare "0" of a missing key.
+// introduction, so that no window shows the bare "0" of a missing key. A de.ini that is
+// there but cannot be read is left alone, and no database is made up in its place.
 void readConfiguration(IniFile &ini, LoginContext &context);
 
 // The embedded database file that does not exist yet, or an empty text (a server database,

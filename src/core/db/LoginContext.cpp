@@ -1,6 +1,9 @@
 #include "LoginContext.h"
 
+#include "ConnectionString.h"
 #include "IniFile.h"
+
+#include <QFileInfo>
 
 LoginContext &loginContext()
 {
@@ -30,4 +33,12 @@ void LoginContext::readConfiguration(const IniFile &ini)
     connectionString = ini.read(part1, QStringLiteral("csaccess"), zero);
     if (abc == QLatin1String("s"))
         connectionString = ini.read(part1, QStringLiteral("cs"), zero);
+    // The embedded database's file lies beside de.ini, wherever the program is started.
+    if (abc != QLatin1String("s"))
+        connectionString = ConnectionString::withDataSourceIn(connectionString, iniFolder());
+}
+
+QString LoginContext::iniFolder() const
+{
+    return QFileInfo(iniPath).absolutePath();
 }

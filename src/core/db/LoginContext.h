@@ -61,8 +61,11 @@ struct LoginContext {
     bool qxadddata = false;
     bool qxModifyStock = false;
 
-    // Fills the configuration fields from de.ini in the start-up order.
+    // Fills the configuration fields from de.ini in the start-up order. A relative file name
+    // of the embedded database is made absolute against de.ini's folder.
     void readConfiguration(const IniFile &ini);
+    // The folder of the de.ini in use.
+    QString iniFolder() const;
 };
 
 // The one LoginContext of the process.

@@ -20,11 +20,10 @@ const QStringList &portChoices()
 bool apply(IniFile &ini, const QString &port, bool printAfterLending)
 {
     const QString section = QStringLiteral("PosPrt");
-    const bool flagWritten =
-        ini.write(section, QStringLiteral("JieChuHouDaYin"),
-                  printAfterLending ? QStringLiteral("1") : QStringLiteral("0"));
-    const bool portWritten = ini.write(section, QStringLiteral("PosPort"), port);
-    if (!flagWritten || !portWritten)
+    // The first failure stops, so that the file's error string says what went wrong.
+    if (!ini.write(section, QStringLiteral("JieChuHouDaYin"),
+                   printAfterLending ? QStringLiteral("1") : QStringLiteral("0")) ||
+        !ini.write(section, QStringLiteral("PosPort"), port))
         return false;
     loginContext().printReceiptAfterLending = printAfterLending;
     loginContext().posPort = port;
