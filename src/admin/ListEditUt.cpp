@@ -247,7 +247,7 @@ void TListEditFm::deleteClicked()
         Prompt::info(this, refusal);
         return;
     }
-    if (!Prompt::ask(this, m_list.deleteQuestion(current)))
+    if (!Prompt::ask(this, m_list.deleteQuestion(current), Prompt::Answer::No))
         return;
     const ListTable::Result r = m_list.remove(current);
     if (!r.ok)
