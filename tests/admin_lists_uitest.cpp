@@ -212,6 +212,7 @@ void AdminListsUiTest::deleteAsksAndKeepsLastRow()
     prompts.answer(false);
     click(&w, QStringLiteral("删除"));
     QCOMPARE(prompts.last(), QStringLiteral("您是否要删除\" 小说\""));
+    QCOMPARE(prompts.entries().last().defaultAnswer, Prompt::Answer::No);
     QCOMPARE(scalar(QStringLiteral("select count(*) from 二级分类")).toInt(), 2);
     prompts.answer(true);
     click(&w, QStringLiteral("删除"));

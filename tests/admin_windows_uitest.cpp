@@ -262,6 +262,7 @@ void AdminWindowsUiTest::administratorsAddEditDelete()
     prompts.answer(false);
     click(&w, QStringLiteral("删除"));
     QCOMPARE(prompts.last(), QStringLiteral("您是否要删除\" 李四\""));
+    QCOMPARE(prompts.entries().last().defaultAnswer, Prompt::Answer::No);
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员")).toInt(), 2);
     prompts.answer(true);
     click(&w, QStringLiteral("删除"));
@@ -371,6 +372,7 @@ void AdminWindowsUiTest::logWindow()
     prompts.answer(false);
     click(&w, QStringLiteral("删除当前"));
     QCOMPARE(prompts.last(), QStringLiteral("您是否要删除"));
+    QCOMPARE(prompts.entries().last().defaultAnswer, Prompt::Answer::No);
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员日志")).toInt(), 3);
     prompts.answer(true);
     click(&w, QStringLiteral("删除当前"));
@@ -382,6 +384,7 @@ void AdminWindowsUiTest::logWindow()
     click(&w, QStringLiteral("全部删除"));
     QCOMPARE(prompts.texts().mid(prompts.texts().size() - 2),
              QStringList({QStringLiteral("您是否要全部删除"), QStringLiteral("删除完毕!")}));
+    QCOMPARE(prompts.entries()[prompts.entries().size() - 2].defaultAnswer, Prompt::Answer::No);
     QCOMPARE(scalar(QStringLiteral("select count(*) from 管理员日志")).toInt(), 0);
     QCOMPARE(w.grid()->rowCount(), 0);
     prompts.clear();

@@ -239,6 +239,9 @@ void LoginTest::passwordCheck_data()
                                                      << "" << false << "";
     QTest::newRow("empty stored password, empty typed") << "钱七"
                                                         << "" << true << "钱七";
+    // Checking it would take an hour; the row admits nobody at once.
+    QTest::newRow("stored hash with two billion iterations") << "孙八"
+                                                             << "8888" << false << "";
 }
 
 void LoginTest::passwordCheck()
@@ -254,6 +257,7 @@ void LoginTest::passwordCheck()
     addAdmin(QStringLiteral("O'Neil"), PasswordHash::make(QStringLiteral("' or '1'='1")));
     addAdmin(QStringLiteral("赵六"), QVariant(QMetaType(QMetaType::QString)));
     addAdmin(QStringLiteral("钱七"), QStringLiteral(""));
+    addAdmin(QStringLiteral("孙八"), QStringLiteral("pbkdf2-sha256$2000000000$MDEy$MDEy"));
     LoginService service(loginContext());
     QCOMPARE(service.login(typedName, password),
              accepted ? LoginService::Result::Accepted : LoginService::Result::WrongPassword);

@@ -46,6 +46,8 @@ private slots:
     void refusals_data();
     void refusals();
     void labelsFollowDialect();
+    void notBuiltMessageUsesTheMenuText_data();
+    void notBuiltMessageUsesTheMenuText();
 };
 
 void MainCommandsTest::menusInOrder()
@@ -235,6 +237,28 @@ void MainCommandsTest::labelsFollowDialect()
     c.dialect = SqlDialect::Server;
     QCOMPARE(MainCommands::databaseLabel(c), QStringLiteral("  当前系统是: PostgreSQL"));
     QCOMPARE(MainCommands::aboutDatabaseLine(c), QStringLiteral("当前数据库是PostgreSQL"));
+}
+
+void MainCommandsTest::notBuiltMessageUsesTheMenuText_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << "数据盘点"
+                           << "数据盘点";
+    QTest::newRow("spaced") << "借    阅"
+                            << "借阅";
+    QTest::newRow("library's own list name") << "a1设置"
+                                             << "图书级别设置";
+}
+
+void MainCommandsTest::notBuiltMessageUsesTheMenuText()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, shown);
+    LoginContext c;
+    c.customListLabel1 = QStringLiteral("图书级别");
+    QCOMPARE(MainCommands::notBuiltMessage(c, command),
+             QStringLiteral("“%1”的窗口还没有做好,暂时不能使用.").arg(shown));
 }
 
 QTEST_GUILESS_MAIN(MainCommandsTest)

@@ -1,7 +1,12 @@
 // The steps before the login: which de.ini, the configuration it gives, the database file
 // of the embedded database and the opening of the shared connection.
+#include "FakePrograms.h"
+
+#include "admin/LoginService.h"
+#include "app/CommandLine.h"
 #include "app/DesktopPrograms.h"
 #include "app/Startup.h"
+#include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
@@ -10,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,6 +26,29 @@ void writeIni(const QString &path, const QString &text)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(Gbk::encode(text));
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Makes a file with sqlite's default settings (no WAL), as another program would, and runs
+// the statements in it.
+void makeSqliteFile(const QString &path, const QStringList &statements)
+{
+    const QString name = QStringLiteral("other-program");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString &sql : statements)
+            QVERIFY2(q.exec(sql), qPrintable(sql));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 } // namespace
@@ -39,6 +68,14 @@ private slots:
     void firstInstalledProgram();
     void opening_data();
     void opening();
+    void anotherProgramsFileIsLeftAlone_data();
+    void anotherProgramsFileIsLeftAlone();
+    void creationTakesOnlyNewFiles_data();
+    void creationTakesOnlyNewFiles();
+    void questionsNameTheDatabase();
+    void toolsSayWhatIsMissing();
+    void commandLineWithoutWindows_data();
+    void commandLineWithoutWindows();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -208,22 +245,29 @@ void StartupTest::opening_data()
     QTest::addColumn<QString>("connection");
     QTest::addColumn<SqlDialect>("dialect");
     QTest::addColumn<int>("outcome");
+    // What the error begins with; %1 stands for the full path of book.db.
+    QTest::addColumn<QString>("reason");
     const int open = int(Startup::Connection::Open);
     const int failed = int(Startup::Connection::Failed);
     const int empty = int(Startup::Connection::Empty);
-    QTest::newRow("library database")
-        << QByteArray("create") << "Data Source=book.db;" << SqlDialect::Embedded << open;
+    QTest::newRow("library database") << QByteArray("create") << "Data Source=book.db;"
+                                      << SqlDialect::Embedded << open << QString();
     QTest::newRow("empty file") << QByteArray() << "Data Source=book.db;" << SqlDialect::Embedded
-                                << empty;
-    QTest::newRow("not a database") << QByteArray("this is a text file, not a database")
-                                    << "Data Source=book.db;" << SqlDialect::Embedded << failed;
-    QTest::newRow("connection string 0")
-        << QByteArray("-") << "0" << SqlDialect::Embedded << failed;
-    QTest::newRow("server 0") << QByteArray("-") << "0" << SqlDialect::Server << failed;
+                                << empty << QString();
+    QTest::newRow("not a database")
+        << QByteArray("this is a text file, not a database") << "Data Source=book.db;"
+        << SqlDialect::Embedded << failed << "无法打开数据库文件 %1:\n";
+    QTest::newRow("connection string 0") << QByteArray("-") << "0" << SqlDialect::Embedded << failed
+                                         << "连接字符串中没有数据库文件名";
+    QTest::newRow("file that is not there")
+        << QByteArray("-") << "Data Source=book.db;" << SqlDialect::Embedded << failed
+        << "数据库文件 %1 不存在";
+    QTest::newRow("server 0") << QByteArray("-") << "0" << SqlDialect::Server << failed
+                              << "连接字符串中没有服务器或数据库名";
     QTest::newRow("server that is not there")
         << QByteArray("-")
         << "Provider=PostgreSQL;User ID=u;Initial Catalog=b;Data Source=127.0.0.1:1;"
-        << SqlDialect::Server << failed;
+        << SqlDialect::Server << failed << "无法连接 PostgreSQL 服务器 127.0.0.1:1 上的数据库 b:\n";
 }
 
 void StartupTest::opening()
@@ -232,6 +276,9 @@ void StartupTest::opening()
     QFETCH(QString, connection);
     QFETCH(SqlDialect, dialect);
     QFETCH(int, outcome);
+    QFETCH(QString, reason);
+    if (reason.contains(QLatin1String("%1")))
+        reason = reason.arg(QDir::current().filePath(QStringLiteral("book.db")));
     if (fileContent == "create") {
         QVERIFY(DatabaseSetup::createEmbedded(QStringLiteral("book.db"), nullptr));
     } else if (fileContent != "-") {
@@ -245,6 +292,10 @@ void StartupTest::opening()
     QString error;
     QCOMPARE(int(Startup::open(c, &error)), outcome);
     QCOMPARE(SharedConnection::isOpen(), outcome != int(Startup::Connection::Failed));
+    // A failure names the file or the server, and gives the database's own reason beneath.
+    QVERIFY2(error.startsWith(reason), qPrintable(error));
+    if (reason.endsWith(QLatin1Char('\n')))
+        QVERIFY2(error.size() > reason.size(), qPrintable(error));
     if (outcome == int(Startup::Connection::Empty)) {
         QVERIFY2(Startup::createTables(c, &error), qPrintable(error));
         QCOMPARE(Startup::open(c, &error), Startup::Connection::Open);
@@ -255,6 +306,190 @@ void StartupTest::opening()
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), fileContent);
     }
+}
+
+void StartupTest::anotherProgramsFileIsLeftAlone_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("changed");
+    const int failed = int(Startup::Connection::Failed);
+    QTest::newRow("another program's database")
+        << QStringList{"create table 客户 (名字 text)", "insert into 客户 values ('王五')"}
+        << failed << false;
+    // A table named like one of the library's makes it a library, if a broken one: the
+    // version checks of the login take it from there.
+    QTest::newRow("a table of the library") << QStringList{"create table 管理员 (adminname text)"}
+                                            << int(Startup::Connection::Open) << true;
+    // A database without any table has nothing to lose; it is offered for a new library.
+    QTest::newRow("no table at all")
+        << QStringList{"pragma user_version=7"} << int(Startup::Connection::Empty) << true;
+}
+
+void StartupTest::anotherProgramsFileIsLeftAlone()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(int, outcome);
+    QFETCH(bool, changed);
+    const QString path = QDir::current().filePath(QStringLiteral("book.db"));
+    makeSqliteFile(path, statements);
+    const QByteArray before = contentOf(path);
+    LoginContext c;
+    c.connectionString = QStringLiteral("Data Source=book.db;");
+    QString error;
+    QCOMPARE(int(Startup::open(c, &error)), outcome);
+    SharedConnection::close();
+    // The shared connection switches a library to WAL; another program's file keeps every
+    // byte, and no journal files appear beside it.
+    QCOMPARE(contentOf(path) != before, changed);
+    if (!changed) {
+        QCOMPARE(error,
+                 QStringLiteral("文件 %1 不是本程序的图书馆数据库,程序没有改动它.").arg(path));
+        QCOMPARE(QDir::current().entryList(QDir::Files), QStringList{QStringLiteral("book.db")});
+    }
+}
+
+void StartupTest::creationTakesOnlyNewFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("existing"); // "", "empty", "text", "sqlite", "library"
+    QTest::addColumn<QString>("refusal");  // empty: the library is created
+    QTest::newRow("new file") << "new.db" << QString() << QString();
+    QTest::newRow("empty file") << "new.db"
+                                << "empty" << QString();
+    QTest::newRow("text file") << "notes.db"
+                               << "text"
+                               << "文件 %1 已经存在,新的图书馆数据库要用一个新的文件名.";
+    QTest::newRow("another program's database")
+        << "other.db"
+        << "sqlite"
+        << "文件 %1 已经存在,新的图书馆数据库要用一个新的文件名.";
+    QTest::newRow("a library") << "book.db"
+                               << "library"
+                               << "文件 %1 已经存在,新的图书馆数据库要用一个新的文件名.";
+    // The connection string quotes the name: the file made is "lib;x.db", not "lib".
+    QTest::newRow("semicolon") << "lib;x.db" << QString() << QString();
+}
+
+void StartupTest::creationTakesOnlyNewFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, existing);
+    QFETCH(QString, refusal);
+    const QString path = QDir::current().filePath(name);
+    if (existing == QLatin1String("library")) {
+        QVERIFY(DatabaseSetup::createEmbedded(path, nullptr));
+    } else if (existing == QLatin1String("sqlite")) {
+        makeSqliteFile(path, {QStringLiteral("create table t (x int)")});
+    } else if (!existing.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (existing == QLatin1String("text"))
+            f.write("a letter, not a database\n");
+    }
+    const QStringList filesBefore = QDir::current().entryList(QDir::Files);
+    const QByteArray before = contentOf(path);
+    QString error;
+    QCOMPARE(DatabaseSetup::createEmbedded(path, &error), refusal.isEmpty());
+    if (!refusal.isEmpty()) {
+        QCOMPARE(error, refusal.arg(path));
+        QCOMPARE(contentOf(path), before);
+        QCOMPARE(QDir::current().entryList(QDir::Files), filesBefore);
+        return;
+    }
+    QCOMPARE(QDir::current().entryList(QDir::Files).filter(QStringLiteral("lib")),
+             name.startsWith(QStringLiteral("lib")) ? QStringList{name} : QStringList());
+    LoginContext context;
+    QVERIFY2(SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded, &error),
+             qPrintable(error));
+    QCOMPARE(LoginService(context).checkDatabase(), LoginService::DatabaseCheck::Ok);
+}
+
+void StartupTest::questionsNameTheDatabase()
+{
+    const QString book = QDir::current().filePath(QStringLiteral("data/book.db"));
+    QCOMPARE(Startup::missingFileQuestion(QStringLiteral("data/book.db")),
+             QStringLiteral("数据库文件 %1 不存在，是否创建新的图书馆数据库?").arg(book));
+    LoginContext c;
+    c.connectionString = QStringLiteral("Data Source=data/book.db;");
+    QCOMPARE(Startup::emptyDatabaseQuestion(c),
+             QStringLiteral("数据库文件 %1 中还没有图书馆的数据表，是否创建新的图书馆数据库?")
+                 .arg(book));
+    c.dialect = SqlDialect::Server;
+    c.connectionString =
+        ConnectionString::forServer(QStringLiteral("db.example.cn:5433"), QStringLiteral("城南"),
+                                    QStringLiteral("lib"), QStringLiteral("pw"));
+    QCOMPARE(Startup::emptyDatabaseQuestion(c),
+             QStringLiteral("PostgreSQL 服务器 db.example.cn:5433 上的数据库 城南 "
+                            "中还没有图书馆的数据表，是否创建新的图书馆数据库?"));
+    QCOMPARE(Startup::connectionFailedMessage(QStringLiteral("原因")),
+             QStringLiteral("数据库连接失败,请选择数据库.\n原因"));
+}
+
+void StartupTest::toolsSayWhatIsMissing()
+{
+    // <root>/bin/tsgl with its guide in <root>/docs; PATH holds only the fake programs.
+    QDir root(m_dir->path());
+    QVERIFY(root.mkpath(QStringLiteral("bin")));
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    FakePrograms programs(root.filePath(QStringLiteral("path")));
+
+    DesktopPrograms::Launch editor = DesktopPrograms::textEditor();
+    QCOMPARE(editor.program, QString());
+    QVERIFY2(
+        editor.message.startsWith(QStringLiteral("没有找到文本编辑器程序,请安装其中一个: gedit")),
+        qPrintable(editor.message));
+    QVERIFY(DesktopPrograms::calculator().message.startsWith(
+        QStringLiteral("没有找到计算器程序,请安装其中一个: gnome-calculator")));
+    // No guide: the message says where it belongs.
+    DesktopPrograms::Launch help = DesktopPrograms::help(bin, bin);
+    QCOMPARE(help.program, QString());
+    QCOMPARE(help.message,
+             QStringLiteral("没有找到帮助文件,它应在: ") + root.filePath("bin/docs/help.html"));
+    // A guide, but nothing to open it with: the message gives its path.
+    QVERIFY(root.mkpath(QStringLiteral("docs")));
+    const QString guide = root.filePath(QStringLiteral("docs/help.html"));
+    QVERIFY(QFile(guide).open(QIODevice::WriteOnly));
+    help = DesktopPrograms::help(bin, bin);
+    QCOMPARE(help.program, QString());
+    QVERIFY2(help.message.endsWith(QStringLiteral("\n帮助文件在: ") + guide),
+             qPrintable(help.message));
+
+    programs.add({QStringLiteral("kate"), QStringLiteral("xdg-open")});
+    editor = DesktopPrograms::textEditor();
+    QCOMPARE(editor.program, root.filePath(QStringLiteral("path/kate")));
+    QCOMPARE(editor.message, QString());
+    help = DesktopPrograms::help(bin, bin);
+    QCOMPARE(help.program, root.filePath(QStringLiteral("path/xdg-open")));
+    QCOMPARE(help.arguments, QStringList{guide});
+}
+
+void StartupTest::commandLineWithoutWindows_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("windows");
+    QTest::newRow("nothing") << QStringList{} << true;
+    QTest::newRow("config") << QStringList{"--config", "my.ini"} << true;
+    QTest::newRow("config=") << QStringList{"--config=my.ini"} << true;
+    QTest::newRow("toolkit options")
+        << QStringList{"-platform", "xcb", "--style=fusion", "-reverse"} << true;
+    QTest::newRow("help") << QStringList{"--help"} << false;
+    QTest::newRow("h") << QStringList{"-h"} << false;
+    QTest::newRow("version") << QStringList{"--version"} << false;
+    QTest::newRow("v") << QStringList{"-v"} << false;
+    QTest::newRow("create after config")
+        << QStringList{"--config", "my.ini", "--create-database", "x.db"} << false;
+    QTest::newRow("create=") << QStringList{"--create-database=x.db", "--demo"} << false;
+    QTest::newRow("a command") << QStringList{"backup", "/tmp"} << false;
+    QTest::newRow("config named like an option") << QStringList{"--config", "--help"} << true;
+    QTest::newRow("unknown option") << QStringList{"--colour"} << false;
+}
+
+void StartupTest::commandLineWithoutWindows()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, windows);
+    QCOMPARE(CommandLine::wantsWindows(QStringList{QStringLiteral("tsgl")} + arguments), windows);
 }
 
 QTEST_GUILESS_MAIN(StartupTest)

@@ -1,5 +1,6 @@
 // The program from its start to the main window: the database file, the login window, the
 // main window's menus, permissions and command table, and the database settings window.
+#include "FakePrograms.h"
 #include "PromptRecorder.h"
 
 #include "AboutUt.h"
@@ -8,6 +9,7 @@
 #include "SetDataUt.h"
 #include "WindowRegistry.h"
 #include "admin/PasswordHash.h"
+#include "app/DesktopPrograms.h"
 #include "app/Startup.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
@@ -40,10 +42,13 @@ private slots:
     void init();
     void cleanup();
     void freshDatabaseAndEnterLogsIn();
-    void refusingTheNewDatabaseEnds();
+    void refusingTheNewDatabaseOffersSettings();
     void failedCreationOffersSettings();
     void unreadableDeIniEnds();
+    void savedSettingsConnectTheLogin_data();
+    void savedSettingsConnectTheLogin();
     void wrongPasswordKeepsTheFocus();
+    void wrongPasswordsInARowWait();
     void connectionFailureOffersSettings_data();
     void connectionFailureOffersSettings();
     void emptyDatabaseIsOffered_data();
@@ -52,6 +57,7 @@ private slots:
     void versionChecksEnd();
     void administratorWithoutSystemRights();
     void commandsOpenTheirWindows();
+    void missingWindowsAndProgramsSaySo();
     void exitAsksFirst();
     void pictureFollowsTheWindow();
     void settingsWindowSaveRules();
@@ -134,8 +140,11 @@ void StartupUiTest::freshDatabaseAndEnterLogsIn()
     TMainFm *main = loginAsSuperAdministrator();
     QVERIFY(main);
     QCOMPARE(m_prompts->entries().first().kind, Prompt::Kind::Question);
+    // The question names the whole path; it creates and destroys nothing, so Enter says yes.
     QCOMPARE(m_prompts->entries().first().text,
-             QStringLiteral("数据库文件不存在，是否创建新的图书馆数据库?"));
+             QStringLiteral("数据库文件 %1 不存在，是否创建新的图书馆数据库?")
+                 .arg(m_dir->filePath(QStringLiteral("book.db"))));
+    QCOMPARE(m_prompts->entries().first().defaultAnswer, Prompt::Answer::Yes);
     QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("book.db"))));
     QCOMPARE(m_ini->read("part1", "csaccess", "0"), QStringLiteral("Data Source=book.db;"));
     QCOMPARE(m_login->windowTitle(), QStringLiteral("登录"));
@@ -171,12 +180,17 @@ void StartupUiTest::freshDatabaseAndEnterLogsIn()
     about->close();
 }
 
-void StartupUiTest::refusingTheNewDatabaseEnds()
+void StartupUiTest::refusingTheNewDatabaseOffersSettings()
 {
     m_prompts->answer(false);
-    QVERIFY(startLogin(TLoginFm::Start::Quit));
+    TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
+    QVERIFY(login);
     QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("book.db"))));
-    QVERIFY(!m_login->isVisible());
+    // An existing library may be chosen instead; the user said no, so no failure is shown.
+    QCOMPARE(m_prompts->entries().size(), 1);
+    QVERIFY(login->isVisible());
+    QVERIFY(!login->okButton->isEnabled());
+    QVERIFY(login->settingsWindow() && login->settingsWindow()->isVisible());
 }
 
 void StartupUiTest::failedCreationOffersSettings()
@@ -188,10 +202,14 @@ void StartupUiTest::failedCreationOffersSettings()
     TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
     QVERIFY(login);
     const QStringList texts = m_prompts->texts();
-    QCOMPARE(texts.size(), 3);
-    QCOMPARE(texts[0], QStringLiteral("数据库文件不存在，是否创建新的图书馆数据库?"));
-    QCOMPARE(m_prompts->entries()[1].kind, Prompt::Kind::Error);
-    QCOMPARE(texts[2], QStringLiteral("数据库连接失败,请选择数据库."));
+    QCOMPARE(texts.size(), 2);
+    const QString file = m_dir->filePath(QStringLiteral("gone/book.db"));
+    QCOMPARE(texts[0], QStringLiteral("数据库文件 %1 不存在，是否创建新的图书馆数据库?").arg(file));
+    // The fixed sentence, then what went wrong, naming the file, then the database's reason.
+    const QString expected =
+        QStringLiteral("数据库连接失败,请选择数据库.\n无法创建数据库文件 %1:\n").arg(file);
+    QVERIFY2(texts[1].startsWith(expected) && texts[1].size() > expected.size(),
+             qPrintable(texts[1]));
     QVERIFY(login->isVisible());
     QVERIFY(login->settingsWindow() && login->settingsWindow()->isVisible());
     QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("gone"))));
@@ -210,6 +228,95 @@ void StartupUiTest::unreadableDeIniEnds()
     QCOMPARE(QFileInfo(m_ini->path()).symLinkTarget(), m_ini->path());
     QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("de.ini")});
+}
+
+void StartupUiTest::savedSettingsConnectTheLogin_data()
+{
+    QTest::addColumn<QString>("start");  // "declined", "damaged" or "foreign"
+    QTest::addColumn<QString>("chosen"); // the file saved in the settings; empty: 退出
+    QTest::addColumn<bool>("existing");  // the chosen file is a library already
+    QTest::newRow("new library declined, a new file chosen") << "declined"
+                                                             << "mine.db" << false;
+    QTest::newRow("damaged file, an existing library chosen") << "damaged"
+                                                              << "lib.db" << true;
+    QTest::newRow("another program's database, a new file chosen") << "foreign"
+                                                                   << "sub/new.db" << false;
+    QTest::newRow("settings left without saving") << "damaged" << QString() << false;
+}
+
+void StartupUiTest::savedSettingsConnectTheLogin()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, chosen);
+    QFETCH(bool, existing);
+    const QString book = m_dir->filePath(QStringLiteral("book.db"));
+    QString error;
+    if (start == QLatin1String("declined")) {
+        m_prompts->answer(false);
+    } else if (start == QLatin1String("damaged")) {
+        QFile f(book);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("SQLite format 3\0 and then nothing that makes sense");
+    } else {
+        const QString name = QStringLiteral("other");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(book);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("create table 客户 (名字 text)")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    const QString path = m_dir->filePath(chosen);
+    if (existing) {
+        QVERIFY2(DatabaseSetup::createEmbedded(path, &error), qPrintable(error));
+        QVERIFY(SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded));
+        runSql(QStringLiteral("insert into 管理员 (adminname, pwd) values ('张三', '1')"));
+        SharedConnection::close();
+    }
+    if (chosen.contains(QLatin1Char('/')))
+        QVERIFY(QDir(m_dir->path()).mkpath(QFileInfo(path).path()));
+
+    TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
+    QVERIFY(login);
+    QPointer<TSetDataFm> settings = login->settingsWindow();
+    QVERIFY(settings && settings->isVisible());
+    QVERIFY(!login->okButton->isEnabled());
+    QCOMPARE(login->nameBox->count(), 0);
+    m_prompts->clear();
+    if (chosen.isEmpty()) {
+        QTest::mouseClick(settings->exitButton, Qt::LeftButton);
+        QTRY_VERIFY(!settings);
+        // Nothing changed, so nothing is said, and the login waits without a database.
+        QCOMPARE(m_prompts->entries().size(), 0);
+        QVERIFY(!login->okButton->isEnabled());
+        QVERIFY(!SharedConnection::isOpen());
+        return;
+    }
+    settings->fileEdit->setText(path);
+    QTest::mouseClick(settings->saveButton, Qt::LeftButton);
+    QTRY_VERIFY(!settings);
+    // The login uses the saved database at once: no restart, no message.
+    QCOMPARE(m_prompts->texts(), QStringList());
+    QCOMPARE(m_ini->read("part1", "csaccess", "0"), QStringLiteral("Data Source=%1;").arg(path));
+    QCOMPARE(loginContext().connectionString, QStringLiteral("Data Source=%1;").arg(path));
+    QVERIFY(SharedConnection::isOpen());
+    QCOMPARE(SharedConnection::database().databaseName(), path);
+    QCOMPARE(login->nameBox->currentText(), QStringLiteral("超级管理员"));
+    QCOMPARE(login->nameBox->count(), existing ? 2 : 1);
+    QVERIFY(login->okButton->isEnabled());
+    QVERIFY(!login->settingsWindow());
+    login->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(login));
+    QTest::keyClick(login->passwordEdit, Qt::Key_Return);
+    QVERIFY(login->mainWindow());
+    if (start == QLatin1String("foreign")) {
+        SharedConnection::close();
+        LoginContext other;
+        other.connectionString = QStringLiteral("Data Source=book.db;");
+        QCOMPARE(Startup::open(other, &error), Startup::Connection::Failed);
+    }
 }
 
 void StartupUiTest::wrongPasswordKeepsTheFocus()
@@ -240,20 +347,81 @@ void StartupUiTest::wrongPasswordKeepsTheFocus()
     QVERIFY(login->mainWindow());
 }
 
+void StartupUiTest::wrongPasswordsInARowWait()
+{
+    m_prompts->answer(true);
+    TLoginFm *login = startLogin();
+    QVERIFY(login);
+    QVERIFY(QTest::qWaitForWindowActive(login));
+    // The rule as it is, with a shorter wait for the test.
+    login->throttle() = LoginThrottle(LoginThrottle::FreeTries, 800);
+    login->passwordEdit->setText(QStringLiteral("1"));
+    for (int i = 0; i < LoginThrottle::FreeTries; ++i) {
+        QVERIFY(login->okButton->isEnabled());
+        QVERIFY(!login->waitLabel->isVisible());
+        QTest::mouseClick(login->okButton, Qt::LeftButton);
+        QCOMPARE(m_prompts->last(), QStringLiteral("密码不正确!"));
+    }
+    const int shown = m_prompts->entries().size();
+    QVERIFY(!login->okButton->isEnabled());
+    QCOMPARE(login->okButton->text(), QStringLiteral("确定 (1)"));
+    QVERIFY(login->waitLabel->isVisible());
+    QCOMPARE(login->waitLabel->text(), QStringLiteral("密码已连续输错5次,请等待1秒后再试."));
+    // While it waits, Enter checks nothing, not even the right password.
+    login->passwordEdit->setText(QStringLiteral("8888"));
+    QTest::keyClick(login->passwordEdit, Qt::Key_Return);
+    QVERIFY(!login->mainWindow());
+    QCOMPARE(m_prompts->entries().size(), shown);
+    // The window stays live and counts down; then a try is checked again.
+    QTRY_VERIFY(login->okButton->isEnabled());
+    QCOMPARE(login->okButton->text(), QStringLiteral("确定"));
+    QVERIFY(!login->waitLabel->isVisible());
+    QTest::keyClick(login->passwordEdit, Qt::Key_Return);
+    QVERIFY(login->mainWindow());
+}
+
 void StartupUiTest::connectionFailureOffersSettings_data()
 {
     QTest::addColumn<QString>("ini");
     QTest::addColumn<QByteArray>("file");
-    QTest::newRow("server without connection string") << "[part1]\r\nabc=s\r\n" << QByteArray();
+    QTest::addColumn<QString>("reason"); // beneath the fixed sentence; %1 is book.db's path
+    QTest::newRow("server without connection string")
+        << "[part1]\r\nabc=s\r\n"
+        << QByteArray() << "连接字符串中没有服务器或数据库名";
+    QTest::newRow("server that does not answer")
+        << "[part1]\r\nabc=s\r\ncs=Provider=PostgreSQL;Password=;User ID=u;Initial "
+           "Catalog=城南;Data Source=127.0.0.1:1;\r\n"
+        << QByteArray() << "无法连接 PostgreSQL 服务器 127.0.0.1:1 上的数据库 城南:\n";
     QTest::newRow("file that is no database")
         << "[part1]\r\nabc=a\r\ncsaccess=Data Source=book.db;\r\n"
-        << QByteArray("not sqlite");
+        << QByteArray("not sqlite") << "无法打开数据库文件 %1:\n";
+    // Another program's database: not a byte of it changes.
+    QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("other.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+        db.setDatabaseName(other);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("create table 客户 (名字 text)")));
+        QVERIFY(q.exec(QStringLiteral("insert into 客户 values ('王五')")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    QFile f(other);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QTest::newRow("another program's database")
+        << "[part1]\r\nabc=a\r\ncsaccess=Data Source=book.db;\r\n"
+        << f.readAll() << "文件 %1 不是本程序的图书馆数据库,程序没有改动它.";
 }
 
 void StartupUiTest::connectionFailureOffersSettings()
 {
     QFETCH(QString, ini);
     QFETCH(QByteArray, file);
+    QFETCH(QString, reason);
+    if (reason.contains(QLatin1String("%1")))
+        reason = reason.arg(m_dir->filePath(QStringLiteral("book.db")));
     writeIni(ini);
     if (!file.isEmpty()) {
         QFile f(m_dir->filePath(QStringLiteral("book.db")));
@@ -262,7 +430,12 @@ void StartupUiTest::connectionFailureOffersSettings()
     }
     TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
     QVERIFY(login);
-    QCOMPARE(m_prompts->texts(), QStringList{QStringLiteral("数据库连接失败,请选择数据库.")});
+    QCOMPARE(m_prompts->texts().size(), 1);
+    const QString shown = m_prompts->last();
+    const QString expected = QStringLiteral("数据库连接失败,请选择数据库.\n") + reason;
+    QVERIFY2(shown.startsWith(expected), qPrintable(shown));
+    if (reason.endsWith(QLatin1Char('\n')))
+        QVERIFY2(shown.size() > expected.size(), qPrintable(shown)); // the database's own text
     QVERIFY(login->isVisible());
     QVERIFY(!login->okButton->isEnabled());
     QCOMPARE(login->nameBox->count(), 0);
@@ -275,6 +448,8 @@ void StartupUiTest::connectionFailureOffersSettings()
         QFile f(m_dir->filePath(QStringLiteral("book.db")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), file);
+        QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("book.db*")}),
+                 QStringList{QStringLiteral("book.db")});
     }
 }
 
@@ -325,23 +500,32 @@ void StartupUiTest::emptyDatabaseIsOffered()
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     m_prompts->answer(create);
-    if (!mayCreate) {
-        // The refusal is shown, and the settings are where another database is chosen.
-        TLoginFm *login = startLogin(TLoginFm::Start::NotConnected);
-        QVERIFY(login);
-        QCOMPARE(m_prompts->texts().size(), 3);
-        QCOMPARE(m_prompts->entries()[1].kind, Prompt::Kind::Error);
-        QCOMPARE(m_prompts->texts()[2], QStringLiteral("数据库连接失败,请选择数据库."));
-        QVERIFY(login->settingsWindow() && login->settingsWindow()->isVisible());
-        QVERIFY(!SharedConnection::isOpen());
-        return;
-    }
-    TLoginFm *login = startLogin(create ? TLoginFm::Start::Ready : TLoginFm::Start::Quit);
+    // "否", or no right to create tables: the settings are where another database is chosen.
+    TLoginFm *login =
+        startLogin(create && mayCreate ? TLoginFm::Start::Ready : TLoginFm::Start::NotConnected);
     QVERIFY(login);
-    QCOMPARE(m_prompts->texts(), QStringList{QStringLiteral(
-                                     "数据库中还没有图书馆的数据表，是否创建新的图书馆数据库?")});
-    QCOMPARE(login->nameBox->currentText(), create ? QStringLiteral("超级管理员") : QString());
-    QCOMPARE(Schema::isEmpty(SharedConnection::database()), !create);
+    const PromptRecorder::Entry question = m_prompts->entries().first();
+    QCOMPARE(question.defaultAnswer, Prompt::Answer::Yes);
+    QCOMPARE(question.text,
+             Startup::databaseDescription(loginContext()) +
+                 QStringLiteral(" 中还没有图书馆的数据表，是否创建新的图书馆数据库?"));
+    QVERIFY(question.text.startsWith(server ? QStringLiteral("PostgreSQL 服务器 ")
+                                            : QStringLiteral("数据库文件 ") + m_dir->path()));
+    if (!mayCreate) {
+        QCOMPARE(m_prompts->texts().size(), 2);
+        // The refusal names the database, the server's own reason follows.
+        const QString expected = QStringLiteral("数据库连接失败,请选择数据库.\n无法在") +
+                                 Startup::databaseDescription(loginContext()) +
+                                 QStringLiteral(" 中建立图书馆的数据表:\n");
+        QVERIFY2(m_prompts->last().startsWith(expected), qPrintable(m_prompts->last()));
+    } else {
+        QCOMPARE(m_prompts->texts().size(), 1);
+    }
+    QCOMPARE(login->nameBox->currentText(),
+             create && mayCreate ? QStringLiteral("超级管理员") : QString());
+    QCOMPARE(login->okButton->isEnabled(), create && mayCreate);
+    QCOMPARE(login->settingsWindow() != nullptr, !(create && mayCreate));
+    QCOMPARE(SharedConnection::isOpen(), create && mayCreate);
 }
 
 void StartupUiTest::versionChecksEnd_data()
@@ -482,6 +666,48 @@ void StartupUiTest::commandsOpenTheirWindows()
     QCOMPARE(m_prompts->entries().size(), 1); // only the question of the new database
 }
 
+void StartupUiTest::missingWindowsAndProgramsSaySo()
+{
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    m_prompts->clear();
+    WindowRegistry::add(QStringLiteral("数据盘点"), {}); // no window for it
+    main->runCommand(QStringLiteral("数据盘点"));
+    QVERIFY(!main->openWindow(QStringLiteral("数据盘点")));
+    QCOMPARE(m_prompts->texts(),
+             QStringList{QStringLiteral("“数据盘点”的窗口还没有做好,暂时不能使用.")});
+
+    FakePrograms programs(m_dir->filePath(QStringLiteral("path")));
+    m_prompts->clear();
+    main->runCommand(QStringLiteral("记事本"));
+    main->runCommand(QStringLiteral("计算器"));
+    main->runCommand(QStringLiteral("使用帮助"));
+    const QStringList texts = m_prompts->texts();
+    QCOMPARE(texts.size(), 3);
+    QVERIFY2(texts[0].startsWith(QStringLiteral("没有找到文本编辑器程序,请安装其中一个: ")),
+             qPrintable(texts[0]));
+    QVERIFY2(texts[1].startsWith(QStringLiteral("没有找到计算器程序,请安装其中一个: ")),
+             qPrintable(texts[1]));
+    // The guide of the source tree is found; nothing is there to open it.
+    const QString guide =
+        DesktopPrograms::helpFile(QCoreApplication::applicationDirPath(), QDir::currentPath());
+    QVERIFY(!guide.isEmpty());
+    QVERIFY2(texts[2].startsWith(QStringLiteral("没有可以打开帮助文件的程序")) &&
+                 texts[2].endsWith(QStringLiteral("\n帮助文件在: ") + guide),
+             qPrintable(texts[2]));
+
+    programs.add({QStringLiteral("mousepad"), QStringLiteral("xcalc"), QStringLiteral("xdg-open")});
+    m_prompts->clear();
+    main->runCommand(QStringLiteral("记事本"));
+    main->runCommand(QStringLiteral("计算器"));
+    main->runCommand(QStringLiteral("使用帮助"));
+    QCOMPARE(m_prompts->texts(), QStringList());
+    QTRY_VERIFY(!programs.ranWith(QStringLiteral("xdg-open")).isEmpty());
+    QCOMPARE(programs.ranWith(QStringLiteral("xdg-open")), guide);
+    QTRY_VERIFY(QFile::exists(m_dir->filePath(QStringLiteral("path/mousepad.ran"))));
+    QTRY_VERIFY(QFile::exists(m_dir->filePath(QStringLiteral("path/xcalc.ran"))));
+}
+
 void StartupUiTest::exitAsksFirst()
 {
     TMainFm *main = loginAsSuperAdministrator();
@@ -496,6 +722,7 @@ void StartupUiTest::exitAsksFirst()
     for (const auto &e : m_prompts->entries()) {
         QCOMPARE(e.caption, QStringLiteral("请确认"));
         QCOMPARE(e.text, QStringLiteral("确认要退出吗?"));
+        QCOMPARE(e.defaultAnswer, Prompt::Answer::Yes); // leaving loses nothing
     }
     m_prompts->answer(true);
     main->toolAction(QStringLiteral("退出"))->trigger();

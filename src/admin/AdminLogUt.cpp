@@ -65,7 +65,7 @@ void TAdminLogFm::deleteCurrentClicked()
 {
     if (m_grid->currentRow() < 0)
         return; // nothing to delete
-    if (!Prompt::ask(this, QStringLiteral("您是否要删除")))
+    if (!Prompt::ask(this, QStringLiteral("您是否要删除"), Prompt::Answer::No))
         return;
     QString error;
     if (!AdminLog::removeEntry(m_grid->currentValue(QStringLiteral("id")), &error))
@@ -75,7 +75,7 @@ void TAdminLogFm::deleteCurrentClicked()
 
 void TAdminLogFm::deleteAllClicked()
 {
-    if (!Prompt::ask(this, QStringLiteral("您是否要全部删除")))
+    if (!Prompt::ask(this, QStringLiteral("您是否要全部删除"), Prompt::Answer::No))
         return;
     QString error;
     if (!AdminLog::removeAll(&error)) {

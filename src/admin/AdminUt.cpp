@@ -180,7 +180,7 @@ void TAdminFm::deleteClicked()
         Prompt::info(this, refusal);
         return;
     }
-    if (!Prompt::ask(this, AdminAccounts::deleteQuestion(*a)))
+    if (!Prompt::ask(this, AdminAccounts::deleteQuestion(*a), Prompt::Answer::No))
         return;
     const AdminAccounts::Result r = AdminAccounts::remove(*a);
     if (!r.ok)

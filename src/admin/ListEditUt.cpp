@@ -191,7 +191,7 @@ void TListEditFm::reject()
     // is dropped only when the user says so.
     if (m_mode != Mode::Browsing) {
         if (fieldTexts() != m_textsAtEditStart &&
-            !Prompt::ask(this, QStringLiteral("是否放弃正在编辑的内容?")))
+            !Prompt::ask(this, QStringLiteral("是否放弃正在编辑的内容?"), Prompt::Answer::No))
             return;
         cancelClicked();
         return;
@@ -246,7 +246,7 @@ void TListEditFm::saveClicked()
             Prompt::warning(this, error);
             return;
         }
-        if (!question.isEmpty() && !Prompt::ask(this, question))
+        if (!question.isEmpty() && !Prompt::ask(this, question, Prompt::Answer::Yes))
             return;
     }
     const ListTable::Result r = m_mode == Mode::Adding ? m_list.insert(fieldTexts())
@@ -290,7 +290,7 @@ void TListEditFm::deleteClicked()
         Prompt::warning(this, error);
         return;
     }
-    if (!Prompt::ask(this, question))
+    if (!Prompt::ask(this, question, Prompt::Answer::No))
         return;
     const ListTable::Result r = m_list.remove(current);
     if (!r.ok)

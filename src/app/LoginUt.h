@@ -1,6 +1,9 @@
 #pragma once
 
+#include "admin/LoginThrottle.h"
+
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 
 class IniFile;
@@ -8,6 +11,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class TMainFm;
 class TSetDataFm;
 struct LoginContext;
@@ -19,7 +23,8 @@ class TLoginFm : public QDialog {
 public:
     enum class Start {
         Ready,        // waiting for a name and password
-        NotConnected, // no database: the settings window was offered
+        NotConnected, // no database: the settings window was offered; when it saves another
+                      // database the login connects to that one
         Quit,         // the program ends
     };
 
@@ -31,10 +36,13 @@ public:
 
     TMainFm *mainWindow() const;
     TSetDataFm *settingsWindow() const;
+    // The rule for wrong passwords in a row (tests shorten its wait).
+    LoginThrottle &throttle() { return m_throttle; }
 
     QLabel *heading = nullptr;
     QComboBox *nameBox = nullptr;
     QLineEdit *passwordEdit = nullptr;
+    QLabel *waitLabel = nullptr; // the wait after too many wrong passwords
     QPushButton *okButton = nullptr;
     QPushButton *cancelButton = nullptr;
 
@@ -44,14 +52,21 @@ signals:
 
 private:
     void createLayout();
-    bool prepareDatabaseFile();
     Start connectDatabase();
+    Start connectionFailed(const QString &reason);
+    Start offerSettings();
     Start loadAdministrators();
     void showSettingsWindow();
+    void settingsClosed();
     void okButtonClick();
+    void showWait();
 
     IniFile &m_ini;
     LoginContext &m_context;
     QPointer<TMainFm> m_main;
     QPointer<TSetDataFm> m_settings;
+    bool m_settingsSaved = false;
+    LoginThrottle m_throttle;
+    QElapsedTimer m_clock;
+    QTimer *m_waitTimer = nullptr;
 };

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
@@ -20,7 +19,6 @@
 #include <QProcess>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QUrl>
 
 TMainFm::TMainFm(const LoginContext &context, QWidget *parent)
     : QMainWindow(parent)
@@ -138,13 +136,14 @@ void TMainFm::runCommand(const QString &command)
     if (command == MainCommands::Exit)
         close();
     else if (command == MainCommands::Notepad)
-        startProgram(DesktopPrograms::textEditors());
+        startProgram(DesktopPrograms::textEditor());
     else if (command == MainCommands::Calculator)
-        startProgram(DesktopPrograms::calculators());
+        startProgram(DesktopPrograms::calculator());
     else if (command == MainCommands::Printer)
         showPrinterDialog();
     else if (command == MainCommands::Help)
-        showHelp();
+        startProgram(
+            DesktopPrograms::help(QCoreApplication::applicationDirPath(), QDir::currentPath()));
     else
         showWindow(command);
 }
@@ -165,8 +164,10 @@ QWidget *TMainFm::showWindow(const QString &command)
         return open;
     }
     const WindowRegistry::Factory factory = WindowRegistry::find(command);
-    if (!factory)
+    if (!factory) {
+        Prompt::info(this, MainCommands::notBuiltMessage(m_context, command));
         return nullptr;
+    }
     QWidget *window = factory(this);
     if (!window)
         return nullptr;
@@ -179,11 +180,12 @@ QWidget *TMainFm::showWindow(const QString &command)
     return window;
 }
 
-void TMainFm::startProgram(const QStringList &candidates)
+void TMainFm::startProgram(const DesktopPrograms::Launch &launch)
 {
-    const QString program = DesktopPrograms::firstInstalled(candidates);
-    if (!program.isEmpty())
-        QProcess::startDetached(program, {});
+    if (launch.program.isEmpty())
+        Prompt::warning(this, launch.message);
+    else if (!QProcess::startDetached(launch.program, launch.arguments))
+        Prompt::warning(this, launch.failedMessage);
 }
 
 void TMainFm::showPrinterDialog()
@@ -191,14 +193,6 @@ void TMainFm::showPrinterDialog()
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
     dialog.exec();
-}
-
-void TMainFm::showHelp()
-{
-    const QString file =
-        DesktopPrograms::helpFile(QCoreApplication::applicationDirPath(), QDir::currentPath());
-    if (!file.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 void TMainFm::closeEvent(QCloseEvent *event)
@@ -209,7 +203,8 @@ void TMainFm::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (!Prompt::ask(this, MainCommands::ExitQuestion, MainCommands::ExitCaption)) {
+    if (!Prompt::ask(this, MainCommands::ExitQuestion, Prompt::Answer::Yes,
+                     MainCommands::ExitCaption)) {
         event->ignore();
         return;
     }

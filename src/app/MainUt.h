@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/DesktopPrograms.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -45,9 +47,8 @@ private:
     void applyPermissions();
     void placePicture();
     QWidget *showWindow(const QString &command);
-    void startProgram(const QStringList &candidates);
+    void startProgram(const DesktopPrograms::Launch &launch);
     void showPrinterDialog();
-    void showHelp();
 
     const LoginContext &m_context;
     QHash<QString, QAction *> m_menuActions;

@@ -168,12 +168,15 @@ void TSetDataFm::saveButtonClick()
         Prompt::error(this, error);
         return;
     }
-    Prompt::info(this, DatabaseSettings::restartMessage());
+    if (!m_atOnce)
+        Prompt::info(this, DatabaseSettings::restartMessage());
+    emit saved();
     close();
 }
 
 void TSetDataFm::exitButtonClick()
 {
-    Prompt::info(this, DatabaseSettings::restartMessage());
+    if (!m_atOnce)
+        Prompt::info(this, DatabaseSettings::restartMessage());
     close();
 }

@@ -21,6 +21,10 @@ public:
     TSetDataFm(IniFile &ini, const LoginContext &context, QWidget *parent = nullptr);
     ~TSetDataFm() override;
 
+    // Opened by a login window without a database: the login connects with the saved settings
+    // at once, so the window does not speak of a restart.
+    void setTakesEffectAtOnce(bool atOnce) { m_atOnce = atOnce; }
+
     QRadioButton *embeddedChoice = nullptr;
     QRadioButton *serverChoice = nullptr;
     QGroupBox *fileGroup = nullptr;
@@ -35,6 +39,10 @@ public:
     QPushButton *saveButton = nullptr;
     QPushButton *exitButton = nullptr;
 
+signals:
+    // de.ini holds the new settings; the window closes next.
+    void saved();
+
 private:
     void createLayout();
     void showChoice();
@@ -48,4 +56,5 @@ private:
 
     std::unique_ptr<IniFile> m_ini;
     DatabaseSettings m_settings;
+    bool m_atOnce = false;
 };

@@ -1,4 +1,5 @@
 #include "LoginUt.h"
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -11,20 +12,7 @@
 #include <QTextStream>
 #include <QTranslator>
 
-#include <memory>
-
 namespace {
-
-// Creating a database needs no screen: the command works on a machine without a display.
-bool wantsCreateOnly(int argc, char *argv[])
-{
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--create-database") == 0 ||
-            qstrncmp(argv[i], "--create-database=", 18) == 0)
-            return true;
-    }
-    return false;
-}
 
 struct Options {
     QCommandLineOption config{QStringLiteral("config"), QStringLiteral("de.ini 的路径"),
@@ -36,12 +24,20 @@ struct Options {
 
     void addTo(QCommandLineParser &parser) const
     {
+        parser.setApplicationDescription(Startup::Title);
         parser.addHelpOption();
+        parser.addVersionOption();
         parser.addOption(config);
         parser.addOption(create);
         parser.addOption(demo);
     }
 };
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(Startup::Title);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TSGL_VERSION));
+}
 
 int createDatabase(const QString &path, bool demo)
 {
@@ -54,10 +50,35 @@ int createDatabase(const QString &path, bool demo)
     return 0;
 }
 
+// Everything but the windows: no display is needed.
+int runCommand(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    nameApplication();
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    parser.process(app); // --help, --version and unknown options end here
+    if (parser.isSet(options.create))
+        return createDatabase(parser.value(options.create), parser.isSet(options.demo));
+    const QStringList rest = parser.positionalArguments();
+    const QString command =
+        rest.isEmpty() ? app.arguments().mid(1).join(QLatin1Char(' ')) : rest.first();
+    QTextStream(stderr) << CommandLine::unknownCommandMessage(command) << '\n';
+    return 1;
+}
+
 // The login window leads through the start-up; once it is done the program runs until the
 // login window or the main window is closed.
-int runProgram(QApplication &app, const QString &configOption)
+int runProgram(int argc, char *argv[])
 {
+    QApplication app(argc, argv);
+    nameApplication();
+    QCommandLineParser parser;
+    const Options options;
+    options.addTo(parser);
+    parser.process(app);
+
     // Qt's own buttons and dialogs ("是", "否", the file dialog) in Chinese, when the
     // translations are installed.
     QTranslator qtTexts;
@@ -65,7 +86,8 @@ int runProgram(QApplication &app, const QString &configOption)
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
 
-    IniFile ini(Startup::iniPath(configOption, QCoreApplication::applicationDirPath()));
+    IniFile ini(
+        Startup::iniPath(parser.value(options.config), QCoreApplication::applicationDirPath()));
     LoginContext &context = loginContext();
     Startup::readConfiguration(ini, context);
 
@@ -81,16 +103,8 @@ int runProgram(QApplication &app, const QString &configOption)
 
 int main(int argc, char *argv[])
 {
-    std::unique_ptr<QCoreApplication> app(wantsCreateOnly(argc, argv)
-                                              ? new QCoreApplication(argc, argv)
-                                              : new QApplication(argc, argv));
-    QCoreApplication::setApplicationName(Startup::Title);
-    QCommandLineParser parser;
-    const Options options;
-    options.addTo(parser);
-    parser.process(*app);
-
-    if (parser.isSet(options.create))
-        return createDatabase(parser.value(options.create), parser.isSet(options.demo));
-    return runProgram(static_cast<QApplication &>(*app), parser.value(options.config));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return CommandLine::wantsWindows(arguments) ? runProgram(argc, argv) : runCommand(argc, argv);
 }

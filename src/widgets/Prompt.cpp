@@ -29,10 +29,13 @@ public:
         }
     }
 
-    bool question(QWidget *parent, const QString &caption, const QString &text) override
+    bool question(QWidget *parent, const QString &caption, const QString &text,
+                  Prompt::Answer defaultAnswer) override
     {
         return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No) == QMessageBox::Yes;
+                                     defaultAnswer == Prompt::Answer::Yes
+                                         ? QMessageBox::Yes
+                                         : QMessageBox::No) == QMessageBox::Yes;
     }
 
     std::optional<QString> password(QWidget *parent, const QString &caption, const QString &prompt,
@@ -45,8 +48,12 @@ public:
         label->setWordWrap(true);
         auto *edit = new QLineEdit(initialText, &dialog);
         edit->setMaxLength(255);
-        // Qt masks with its own bullet; an explicit mask of '*' is drawn the same way.
-        edit->setEchoMode(mask.isNull() ? QLineEdit::Normal : QLineEdit::Password);
+        if (!mask.isNull()) {
+            // The style draws its own bullet unless told which character to show.
+            edit->setEchoMode(QLineEdit::Password);
+            edit->setStyleSheet(
+                QStringLiteral("lineedit-password-character: %1").arg(mask.unicode()));
+        }
         edit->selectAll();
         auto *buttons =
             new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -104,9 +111,9 @@ void error(QWidget *parent, const QString &text, const QString &caption)
     handler()->message(parent, Kind::Error, caption, text);
 }
 
-bool ask(QWidget *parent, const QString &text, const QString &caption)
+bool ask(QWidget *parent, const QString &text, Answer defaultAnswer, const QString &caption)
 {
-    return handler()->question(parent, caption, text);
+    return handler()->question(parent, caption, text, defaultAnswer);
 }
 
 QString saveFileName(QWidget *parent, const QString &caption, const QString &suggestedPath,

@@ -11,11 +11,16 @@ namespace Prompt {
 
 enum class Kind { Information, Warning, Error, Question, Password, SaveFile };
 
+// The answer Enter gives to a question. A question before a deletion or another step that
+// cannot be undone defaults to No; every other question defaults to Yes.
+enum class Answer { Yes, No };
+
 void info(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("提示"));
 void warning(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("警告"));
 void error(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("错误"));
 // A Yes/No question; true for Yes.
-bool ask(QWidget *parent, const QString &text, const QString &caption = QStringLiteral("请确认"));
+bool ask(QWidget *parent, const QString &text, Answer defaultAnswer,
+         const QString &caption = QStringLiteral("请确认"));
 // A file to save to, or an empty text when the user cancels.
 QString saveFileName(QWidget *parent, const QString &caption, const QString &suggestedPath,
                      const QString &filter);
@@ -26,7 +31,8 @@ public:
     virtual ~Handler() = default;
     virtual void message(QWidget *parent, Kind kind, const QString &caption,
                          const QString &text) = 0;
-    virtual bool question(QWidget *parent, const QString &caption, const QString &text) = 0;
+    virtual bool question(QWidget *parent, const QString &caption, const QString &text,
+                          Answer defaultAnswer) = 0;
     // Returns the entered text, or nothing when cancelled.
     virtual std::optional<QString> password(QWidget *parent, const QString &caption,
                                             const QString &prompt, const QString &initialText,
@@ -42,7 +48,7 @@ Handler *handler();
 } // namespace Prompt
 
 // The masked one-line prompt: whether the user accepted, and the entered text (the initial
-// text unchanged when cancelled).
+// text unchanged when cancelled). Every character typed is shown as maskCharacter.
 struct PasswordPromptResult {
     bool accepted = false;
     QString text;

@@ -23,9 +23,10 @@ void PromptRecorder::message(QWidget *, Prompt::Kind kind, const QString &captio
     m_entries.append({kind, caption, text});
 }
 
-bool PromptRecorder::question(QWidget *, const QString &caption, const QString &text)
+bool PromptRecorder::question(QWidget *, const QString &caption, const QString &text,
+                              Prompt::Answer defaultAnswer)
 {
-    m_entries.append({Prompt::Kind::Question, caption, text});
+    m_entries.append({Prompt::Kind::Question, caption, text, defaultAnswer});
     return m_answers.isEmpty() ? false : m_answers.takeFirst();
 }
 

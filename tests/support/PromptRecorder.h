@@ -17,6 +17,8 @@ public:
         Prompt::Kind kind;
         QString caption;
         QString text;
+        // For questions: the answer Enter gives.
+        Prompt::Answer defaultAnswer = Prompt::Answer::No;
     };
 
     // Answers for the next questions, in order; an empty queue answers No.
@@ -32,7 +34,8 @@ public:
 
     void message(QWidget *, Prompt::Kind kind, const QString &caption,
                  const QString &text) override;
-    bool question(QWidget *, const QString &caption, const QString &text) override;
+    bool question(QWidget *, const QString &caption, const QString &text,
+                  Prompt::Answer defaultAnswer) override;
     std::optional<QString> password(QWidget *, const QString &caption, const QString &prompt,
                                     const QString &initialText, QChar mask) override;
     QString saveFileName(QWidget *, const QString &caption, const QString &suggestedPath,

@@ -36,7 +36,7 @@ QString make(const QString &password)
 bool isHash(const QString &stored)
 {
     const QStringList parts = stored.split(QLatin1Char('$'));
-    return parts.size() == 4 && parts[0] == QLatin1String(kPrefix) && parts[1].toInt() > 0;
+    return parts.size() == 4 && parts[0] == QLatin1String(kPrefix);
 }
 
 bool matches(const QString &password, const QString &stored)
@@ -44,9 +44,15 @@ bool matches(const QString &password, const QString &stored)
     if (!isHash(stored))
         return password == stored;
     const QStringList parts = stored.split(QLatin1Char('$'));
+    // The count comes from the database: a damaged or planted row must not keep the login
+    // busy for hours. Such a hash admits nobody.
+    bool ok = false;
+    const int iterations = parts[1].toInt(&ok);
+    if (!ok || iterations < 1 || iterations > MaxIterations)
+        return false;
     const QByteArray salt = QByteArray::fromBase64(parts[2].toLatin1());
     const QByteArray expected = QByteArray::fromBase64(parts[3].toLatin1());
-    const QByteArray actual = derive(password, salt, parts[1].toInt());
+    const QByteArray actual = derive(password, salt, iterations);
     // Compare every byte so the time does not tell how much matched.
     if (actual.size() != expected.size())
         return false;

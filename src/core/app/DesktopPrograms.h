@@ -8,6 +8,8 @@ namespace DesktopPrograms {
 
 QStringList textEditors();
 QStringList calculators();
+// Programs that open a document with the program the desktop has for its kind.
+QStringList documentOpeners();
 // The first of the programs that is installed (found on PATH), or an empty text.
 QString firstInstalled(const QStringList &programs);
 
@@ -15,5 +17,17 @@ QString firstInstalled(const QStringList &programs);
 // above it (a build folder inside the source tree), in an installed share folder and in
 // the working directory. An empty text when there is none.
 QString helpFile(const QString &applicationDir, const QString &workingDir);
+
+// What a tools command starts: the program and its arguments, or, when there is nothing to
+// start, the message that says why. failedMessage is shown when the program does not start.
+struct Launch {
+    QString program;
+    QStringList arguments;
+    QString message;
+    QString failedMessage;
+};
+Launch textEditor();
+Launch calculator();
+Launch help(const QString &applicationDir, const QString &workingDir);
 
 } // namespace DesktopPrograms

@@ -122,6 +122,19 @@ QString refusal(const LoginContext &c, const QString &command)
     return QString();
 }
 
+QString notBuiltMessage(const LoginContext &c, const QString &command)
+{
+    QString caption = command;
+    for (const Menu &m : menus(c)) {
+        for (const Entry &e : m.entries) {
+            if (e.command == command)
+                caption = e.caption;
+        }
+    }
+    caption.remove(QLatin1Char(' '));
+    return QStringLiteral("“%1”的窗口还没有做好,暂时不能使用.").arg(caption);
+}
+
 QString administratorLabel(const LoginContext &c)
 {
     return QStringLiteral("  当前管理员:") + c.adminName;

@@ -43,6 +43,9 @@ QSet<QString> disabledCommands(const LoginContext &context);
 // backup of a server database), or an empty text when the command opens its window.
 QString refusal(const LoginContext &context, const QString &command);
 
+// The message of a command whose window this version does not have yet.
+QString notBuiltMessage(const LoginContext &context, const QString &command);
+
 // The tool bar's labels and the About window's database line.
 QString administratorLabel(const LoginContext &context);
 QString databaseLabel(const LoginContext &context);

@@ -4,6 +4,7 @@
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
 #include "db/Schema.h"
+#include "db/SchemaUpgrade.h"
 #include "db/SharedConnection.h"
 
 #include <QDir>
@@ -49,37 +50,85 @@ QString missingDatabaseFile(const LoginContext &context)
     return file;
 }
 
-Connection open(const LoginContext &context, QString *error)
+Connection open(const LoginContext &context, QString *error, QStringList *notes)
 {
     SharedConnection::close();
+    // A file of another program is refused here, before anything is written to it.
     if (!SharedConnection::open(context.connectionString, context.dialect, error)) {
-        // A file that is no database opens and then refuses the first statement.
         SharedConnection::close();
         return Connection::Failed;
     }
-    return Schema::isEmpty(SharedConnection::database()) ? Connection::Empty : Connection::Open;
+    if (Schema::isEmpty(SharedConnection::database()))
+        return Connection::Empty;
+    // From here on the database is known to be a library of this program.
+    const SqlDialect dialect =
+        context.dialect == SqlDialect::Server ? SqlDialect::Server : SqlDialect::Embedded;
+    QString reason;
+    if (!SchemaUpgrade::run(SharedConnection::database(), dialect, notes, &reason)) {
+        const QString message =
+            QStringLiteral("无法升级%1:\n%2").arg(databaseDescription(context), reason);
+        // The embedded library works without the upgrade (its keys take NULL), and the next
+        // start tries again; the server's lists cannot be read without their order column.
+        if (dialect == SqlDialect::Embedded) {
+            if (notes)
+                *notes << message;
+            return Connection::Open;
+        }
+        if (error)
+            *error = message;
+        SharedConnection::close();
+        return Connection::Failed;
+    }
+    return Connection::Open;
 }
 
 bool createTables(const LoginContext &context, QString *error)
 {
     const SqlDialect dialect =
         context.dialect == SqlDialect::Server ? SqlDialect::Server : SqlDialect::Embedded;
-    return Schema::create(SharedConnection::database(), dialect, error);
+    QString reason;
+    if (Schema::create(SharedConnection::database(), dialect, &reason))
+        return true;
+    if (error)
+        *error = QStringLiteral("无法在%1 中建立图书馆的数据表:\n%2")
+                     .arg(databaseDescription(context), reason);
+    return false;
 }
 
-QString missingFileQuestion()
+QString databaseError(const LoginContext &context, const QString &reason)
 {
-    return QStringLiteral("数据库文件不存在，是否创建新的图书馆数据库?");
+    return QStringLiteral("访问%1 时出错:\n%2").arg(databaseDescription(context), reason);
 }
 
-QString emptyDatabaseQuestion()
+QString databaseDescription(const LoginContext &context)
 {
-    return QStringLiteral("数据库中还没有图书馆的数据表，是否创建新的图书馆数据库?");
+    if (context.dialect == SqlDialect::Server) {
+        const ConnectionString cs = ConnectionString::parse(context.connectionString);
+        return QStringLiteral("PostgreSQL 服务器 %1 上的数据库 %2")
+            .arg(cs.value(QStringLiteral("Data Source")).trimmed(),
+                 cs.value(QStringLiteral("Initial Catalog")));
+    }
+    const QString file = SharedConnection::embeddedFilePath(context.connectionString);
+    return QStringLiteral("数据库文件 ") +
+           QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
 }
 
-QString connectionFailedMessage()
+QString missingFileQuestion(const QString &file)
 {
-    return QStringLiteral("数据库连接失败,请选择数据库.");
+    return QStringLiteral("数据库文件 %1 不存在，是否创建新的图书馆数据库?")
+        .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath()));
+}
+
+QString emptyDatabaseQuestion(const LoginContext &context)
+{
+    return databaseDescription(context) +
+           QStringLiteral(" 中还没有图书馆的数据表，是否创建新的图书馆数据库?");
+}
+
+QString connectionFailedMessage(const QString &reason)
+{
+    const QString message = QStringLiteral("数据库连接失败,请选择数据库.");
+    return reason.isEmpty() ? message : message + QLatin1Char('\n') + reason;
 }
 
 } // namespace Startup

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class IniFile;
 struct LoginContext;
@@ -30,12 +31,22 @@ QString missingDatabaseFile(const LoginContext &context);
 
 enum class Connection { Open, Failed, Empty };
 // Opens the shared connection; Empty when the database holds none of the library's tables.
-Connection open(const LoginContext &context, QString *error = nullptr);
+// A file that holds another program's database fails and is left as it was. A library made
+// by an earlier version is upgraded in place (SchemaUpgrade); notes receives what could not be
+// upgraded and why, for the user to read.
+Connection open(const LoginContext &context, QString *error = nullptr,
+                QStringList *notes = nullptr);
 // Creates the tables and default rows in the empty database of the shared connection.
 bool createTables(const LoginContext &context, QString *error);
 
-QString missingFileQuestion();
-QString emptyDatabaseQuestion();
-QString connectionFailedMessage();
+// The database of the context, for messages: the file with its full path, or the server and
+// the database on it.
+QString databaseDescription(const LoginContext &context);
+QString missingFileQuestion(const QString &file);
+QString emptyDatabaseQuestion(const LoginContext &context);
+// A failed statement: the sentence names the database, its own reason follows beneath.
+QString databaseError(const LoginContext &context, const QString &reason);
+// The fixed sentence, with the database's own reason on the lines beneath.
+QString connectionFailedMessage(const QString &reason = QString());
 
 } // namespace Startup

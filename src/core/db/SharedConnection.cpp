@@ -1,12 +1,57 @@
 #include "SharedConnection.h"
 
 #include "ConnectionString.h"
+#include "Schema.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
+
+QString shownPath(const QString &file)
+{
+    return QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+}
+
+QString openFailed(const QString &file, const QString &reason)
+{
+    return QStringLiteral("无法打开数据库文件 %1:\n%2").arg(shownPath(file), reason);
+}
+
+// Whether the program may write to the file: nothing is there yet (no file, an empty file, a
+// database without any table), or it holds the library's tables. The file is looked at through
+// a read-only connection first, because the settings of the shared connection already write
+// to it (WAL mode is kept in the file's header).
+bool mayWriteTo(const QString &connectionName, const QString &file, QString *error)
+{
+    const QFileInfo info(file);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        return true;
+    const QString name = connectionName + QStringLiteral("-look");
+    QString problem;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=8000"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            // A file that is no database opens, and is refused at the first statement.
+            if (!q.exec(QStringLiteral("select count(*) from sqlite_master")) || !q.next())
+                problem = openFailed(file, q.lastError().text());
+            else if (q.value(0).toInt() > 0 && Schema::isEmpty(db))
+                problem = SharedConnection::notALibraryMessage(file);
+        } else {
+            problem = openFailed(file, db.lastError().text());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!problem.isEmpty() && error)
+        *error = problem;
+    return problem.isEmpty();
+}
 
 bool configureSqlite(QSqlDatabase &db, QString *error)
 {
@@ -28,6 +73,11 @@ bool configureSqlite(QSqlDatabase &db, QString *error)
 } // namespace
 
 namespace SharedConnection {
+
+QString notALibraryMessage(const QString &file)
+{
+    return QStringLiteral("文件 %1 不是本程序的图书馆数据库,程序没有改动它.").arg(shownPath(file));
+}
 
 QString embeddedFilePath(const QString &connectionString)
 {
@@ -66,32 +116,42 @@ bool openNamed(const QString &connectionName, const QString &connectionString, S
             if (error)
                 *error = host.isEmpty() || db.databaseName().isEmpty()
                              ? QStringLiteral("连接字符串中没有服务器或数据库名")
-                             : db.lastError().text();
+                             : QStringLiteral("无法连接 PostgreSQL 服务器 %1 上的数据库 %2:\n%3")
+                                   .arg(cs.value(QStringLiteral("Data Source")).trimmed(),
+                                        db.databaseName(), db.lastError().text());
             return false;
         }
         QSqlQuery(db).exec(QStringLiteral("set client_min_messages to warning"));
         return true;
     }
     const QString file = embeddedFilePath(connectionString);
-    if (file.isEmpty() || (!allowCreate && !QFileInfo::exists(file))) {
+    if (file.isEmpty()) {
         if (error)
-            *error = QStringLiteral("数据库文件不存在: ") + file;
+            *error = QStringLiteral("连接字符串中没有数据库文件名");
         return false;
     }
+    const bool exists = QFileInfo::exists(file);
+    if (!allowCreate && !exists) {
+        if (error)
+            *error = QStringLiteral("数据库文件 %1 不存在").arg(shownPath(file));
+        return false;
+    }
+    if (!mayWriteTo(connectionName, file, error))
+        return false;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=8000"));
-    if (!db.open()) {
-        if (error)
-            *error = db.lastError().text();
-        return false;
-    }
-    // A file that is not a database opens, and is refused at the first statement.
-    if (!configureSqlite(db, error)) {
+    QString reason;
+    if (!db.open())
+        reason = db.lastError().text();
+    else if (!configureSqlite(db, &reason))
         db.close();
-        return false;
-    }
-    return true;
+    if (reason.isEmpty())
+        return true;
+    if (error)
+        *error = exists ? openFailed(file, reason)
+                        : QStringLiteral("无法创建数据库文件 %1:\n%2").arg(shownPath(file), reason);
+    return false;
 }
 
 bool open(const QString &connectionString, SqlDialect dialect, QString *error, bool allowCreate)

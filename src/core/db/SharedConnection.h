@@ -12,7 +12,9 @@ namespace SharedConnection {
 inline constexpr const char *kName = "tsgl";
 
 // Opens the connection that the connection string names (closing the previous one).
-// Embedded: the file named by "Data Source"; it must exist unless allowCreate is set.
+// Embedded: the file named by "Data Source"; it must exist unless allowCreate is set. A file
+// that holds a database without any of the library's tables is refused and left as it was.
+// Errors name the file or the server, with the database's own reason on the next line.
 // Server: "Provider=PostgreSQL;Password=…;User ID=…;Initial Catalog=…;Data Source=host[:port];".
 bool open(const QString &connectionString, SqlDialect dialect, QString *error = nullptr,
           bool allowCreate = false);
@@ -25,6 +27,9 @@ SqlDialect dialect();
 // creator; the caller removes it with QSqlDatabase::removeDatabase.
 bool openNamed(const QString &connectionName, const QString &connectionString, SqlDialect dialect,
                QString *error, bool allowCreate = false, int connectTimeoutSeconds = 10);
+
+// The refusal of a file that holds another program's database.
+QString notALibraryMessage(const QString &file);
 
 // The file an embedded connection string names, relative paths taken from the working
 // directory.

@@ -1,0 +1,97 @@
+// The stored administrator passwords and the wait after wrong passwords in a row.
+#include "admin/LoginThrottle.h"
+#include "admin/PasswordHash.h"
+
+#include <QPasswordDigestor>
+#include <QtTest>
+
+namespace {
+
+// A stored hash as make() writes it, with any iteration count.
+QString hashWith(const QString &password, int iterations)
+{
+    const QByteArray salt("0123456789abcdef");
+    const QByteArray key = QPasswordDigestor::deriveKeyPbkdf2(
+        QCryptographicHash::Sha256, password.toUtf8(), salt, iterations, 32);
+    return QStringLiteral("pbkdf2-sha256$%1$%2$%3")
+        .arg(iterations)
+        .arg(QString::fromLatin1(salt.toBase64()), QString::fromLatin1(key.toBase64()));
+}
+
+} // namespace
+
+class PasswordTest : public QObject {
+    Q_OBJECT
+private slots:
+    void storedIterationsAreCapped_data();
+    void storedIterationsAreCapped();
+    void waitAfterFiveWrongPasswords();
+};
+
+void PasswordTest::storedIterationsAreCapped_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("matches");
+    QTest::addColumn<bool>("isHash");
+    QTest::newRow("made by the program")
+        << PasswordHash::make(QStringLiteral("8888")) << true << true;
+    QTest::newRow("the highest count")
+        << hashWith(QStringLiteral("8888"), PasswordHash::MaxIterations) << true << true;
+    // The right password, but checking it would cost more than the login may wait.
+    QTest::newRow("one more") << hashWith(QStringLiteral("8888"), PasswordHash::MaxIterations + 1)
+                              << false << true;
+    QTest::newRow("two billion") << QStringLiteral("pbkdf2-sha256$2000000000$MDEy$MDEy") << false
+                                 << true;
+    QTest::newRow("beyond an int")
+        << QStringLiteral("pbkdf2-sha256$99999999999$MDEy$MDEy") << false << true;
+    QTest::newRow("zero") << QStringLiteral("pbkdf2-sha256$0$MDEy$MDEy") << false << true;
+    QTest::newRow("negative") << QStringLiteral("pbkdf2-sha256$-5$MDEy$MDEy") << false << true;
+    // A damaged hash is no plain-text password: typing the stored text does not log in.
+    QTest::newRow("not a number") << QStringLiteral("pbkdf2-sha256$many$MDEy$MDEy") << false
+                                  << true;
+    QTest::newRow("plain text") << QStringLiteral("8888") << true << false;
+}
+
+void PasswordTest::storedIterationsAreCapped()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, matches);
+    QFETCH(bool, isHash);
+    QCOMPARE(PasswordHash::isHash(stored), isHash);
+    QCOMPARE(PasswordHash::matches(QStringLiteral("8888"), stored), matches);
+    if (isHash)
+        QVERIFY(!PasswordHash::matches(stored, stored));
+}
+
+void PasswordTest::waitAfterFiveWrongPasswords()
+{
+    LoginThrottle throttle;
+    QCOMPARE(LoginThrottle::FreeTries, 5);
+    QVERIFY(LoginThrottle::WaitMs >= 2000 && LoginThrottle::WaitMs <= 10000);
+    qint64 now = 1000;
+    for (int i = 1; i < 5; ++i) {
+        throttle.wrongPassword(now);
+        QCOMPARE(throttle.remaining(now), qint64(0));
+        now += 10;
+    }
+    throttle.wrongPassword(now); // the fifth
+    QCOMPARE(throttle.remaining(now), LoginThrottle::WaitMs);
+    QCOMPARE(throttle.remaining(now + 1200), LoginThrottle::WaitMs - 1200);
+    QCOMPARE(LoginThrottle::seconds(LoginThrottle::WaitMs - 1200),
+             int((LoginThrottle::WaitMs - 1200 + 999) / 1000));
+    QCOMPARE(throttle.waitMessage(now + LoginThrottle::WaitMs - 1500),
+             QStringLiteral("密码已连续输错5次,请等待2秒后再试."));
+    QCOMPARE(throttle.remaining(now + LoginThrottle::WaitMs), qint64(0));
+    // Every further wrong password waits again.
+    now += LoginThrottle::WaitMs;
+    throttle.wrongPassword(now);
+    QCOMPARE(throttle.wrongInARow(), 6);
+    QCOMPARE(throttle.remaining(now + 1), LoginThrottle::WaitMs - 1);
+    // A right one ends the row.
+    throttle.accepted();
+    QCOMPARE(throttle.remaining(now + 1), qint64(0));
+    QCOMPARE(throttle.wrongInARow(), 0);
+}
+
+QTEST_GUILESS_MAIN(PasswordTest)
+#include "password_test.moc"
