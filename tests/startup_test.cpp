@@ -72,6 +72,7 @@ private slots:
     void anotherProgramsFileIsLeftAlone();
     void creationTakesOnlyNewFiles_data();
     void creationTakesOnlyNewFiles();
+    void olderLibraryIsUpgradedWhenOpened();
     void questionsNameTheDatabase();
     void toolsSayWhatIsMissing();
     void commandLineWithoutWindows_data();
@@ -403,6 +404,35 @@ void StartupTest::creationTakesOnlyNewFiles()
     QVERIFY2(SharedConnection::open(ConnectionString::forFile(path), SqlDialect::Embedded, &error),
              qPrintable(error));
     QCOMPARE(LoginService(context).checkDatabase(), LoginService::DatabaseCheck::Ok);
+}
+
+// A library whose reader numbers may be NULL (an earlier version) gets NOT NULL keys when it
+// is opened; while a row still lacks its number, the start says so and goes on.
+void StartupTest::olderLibraryIsUpgradedWhenOpened()
+{
+    const QString path = QDir::current().filePath(QStringLiteral("old.db"));
+    QVERIFY(DatabaseSetup::createEmbedded(path, nullptr));
+    makeSqliteFile(path, {QStringLiteral("drop table 读者库"),
+                          QStringLiteral("create table 读者库 (读者编号 TEXT primary key, "
+                                         "读者姓名 TEXT)"),
+                          QStringLiteral("insert into 读者库 values (NULL, '无号')")});
+    LoginContext c;
+    c.connectionString = ConnectionString::forFile(path);
+    QString error;
+    QStringList notes;
+    QCOMPARE(Startup::open(c, &error, &notes), Startup::Connection::Open);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().contains(QStringLiteral("读者库")), qPrintable(notes.first()));
+    QSqlQuery q(SharedConnection::database());
+    QVERIFY(q.exec(QStringLiteral("update 读者库 set 读者编号='R1'")));
+    SharedConnection::close();
+
+    notes.clear();
+    QCOMPARE(Startup::open(c, &error, &notes), Startup::Connection::Open);
+    QVERIFY(notes.isEmpty());
+    QSqlQuery insert(SharedConnection::database());
+    QVERIFY(!insert.exec(QStringLiteral("insert into 读者库 values (NULL, '无号')")));
+    SharedConnection::close();
 }
 
 void StartupTest::questionsNameTheDatabase()
