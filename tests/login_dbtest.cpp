@@ -112,9 +112,9 @@ void LoginTest::namesInQueryOrder()
     // As a fresh table returns them, in the order they were added: no sorting, no trimming.
     QCOMPARE(service.administratorNames(), QStringList({"超级管理员", "王五", " 李四 ", "Anna"}));
     // Also after the super administrator changed his password: he stays the first name.
-    const AdminAccounts::Result changed = AdminAccounts::changePassword(
-        QStringLiteral("超级管理员"), QStringLiteral("8888"), QStringLiteral("1"),
-        QStringLiteral("1"));
+    const AdminAccounts::Result changed =
+        AdminAccounts::changePassword(QStringLiteral("超级管理员"), QStringLiteral("8888"),
+                                      QStringLiteral("1"), QStringLiteral("1"));
     QVERIFY2(changed.ok, qPrintable(changed.message));
     QVERIFY(Statement(QStringLiteral("update 管理员 set qxbk=1 where adminname='王五'")).run());
     QCOMPARE(service.checkDatabase(), LoginService::DatabaseCheck::Ok);

@@ -138,10 +138,7 @@ Result add(const QString &typedName, const QVector<bool> &flags)
         st.text(QStringLiteral(",") + p.column);
     for (const QString &c : unshownColumns())
         st.text(QStringLiteral(",") + c);
-    st.text(QStringLiteral(") values ("))
-        .value(name)
-        .text(QStringLiteral(","))
-        .value(password);
+    st.text(QStringLiteral(") values (")).value(name).text(QStringLiteral(",")).value(password);
     for (int i = 0; i < permissions().size(); ++i)
         st.text(QStringLiteral(",")).value(flags.value(i) ? 1 : 0);
     for (int i = 0; i < unshownColumns().size(); ++i)
