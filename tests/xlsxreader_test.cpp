@@ -336,9 +336,32 @@ private slots:
             sheetXml("<row><c t=\"inlineStr\"><is><t>" + QByteArray(1100000, 'a') +
                      "</t></is></c></row>"),
             QStringLiteral("xl/worksheets/sheet1.xml 中有一段文本超过 1048576 个字符"));
+        // The XML reader compares the attributes of a tag pairwise: a million would take it
+        // half an hour.
+        QByteArray attributes;
+        for (int i = 0; i < 1000000; ++i)
+            attributes += " a" + QByteArray::number(i, 36) + "=\"\"";
+        add("a million attributes", sheet, sheetXml("<row><c" + attributes + "><v>1</v></c></row>"),
+            QStringLiteral("xl/worksheets/sheet1.xml 中有一个元素的属性超过了 256 个"));
+        const auto namespaces = [](int from) {
+            QByteArray declarations;
+            for (int i = from; i < from + 40; ++i)
+                declarations +=
+                    " xmlns:n" + QByteArray::number(i) + "=\"urn:" + QByteArray::number(i) + "\"";
+            return declarations;
+        };
+        add("too many namespaces in force", sheet,
+            sheetXml("<row><c><extLst" + namespaces(0) + "><ext" + namespaces(40) +
+                     "/></extLst><v>1</v></c></row>"),
+            QStringLiteral("xl/worksheets/sheet1.xml 中同时有效的命名空间超过了 64 个"));
         add("broken XML", sheet, sheetXml("<row><c><v>1</v></row>"),
             QStringLiteral("xl/worksheets/sheet1.xml 第 2 行有误"));
 
+        // Ten million open elements in 30 MB would make the XML reader hold 1.7 GB.
+        QTest::newRow("deep nesting")
+            << sheet << sheetXml("").replace("</sheetData></worksheet>", "")
+            << QByteArray("<a>").repeated(1 << 20) << 10 << QByteArray() << qint64(0)
+            << QStringLiteral("xl/worksheets/sheet1.xml 中的元素嵌套超过了 64 层");
         // 4.8 GB of shared strings from 5 MB of file: refused by the size the archive records.
         const QByteArray titles = QByteArray("<si><t>书名</t></si>").repeated(65536); // 1.4 MB
         QTest::newRow("shared strings bomb")
@@ -396,6 +419,34 @@ private slots:
         QCOMPARE(sheet.rowCount(), 0);
         const qint64 peak = peakMemoryMb();
         QVERIFY2(peak < kMemoryBudgetMb, qPrintable(QStringLiteral("%1 MB").arg(peak)));
+    }
+
+    // The unpacking library would hold a table of every part of the package and walk it
+    // for each part the reader asks for.
+    void tooManyParts()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("书目.xlsx"));
+        {
+            QuaZip zip(path);
+            QVERIFY(zip.open(QuaZip::mdCreate));
+            const Parts parts = smallWorkbook();
+            for (auto it = parts.begin(); it != parts.end(); ++it) {
+                QuaZipFile file(&zip);
+                QVERIFY(file.open(QIODevice::WriteOnly, QuaZipNewInfo(it.key())));
+                file.write(it.value());
+            }
+            for (int i = parts.size(); i <= 100000; ++i) {
+                QuaZipFile file(&zip);
+                QVERIFY(file.open(QIODevice::WriteOnly,
+                                  QuaZipNewInfo(QStringLiteral("xl/media/%1.png").arg(i)), nullptr,
+                                  0, 0, 0));
+            }
+        }
+        SheetData sheet;
+        QString error;
+        QVERIFY(!XlsxReader::read(path, &sheet, &error));
+        QVERIFY2(error.contains(QStringLiteral("文件中的部件超过了 100000 个")), qPrintable(error));
     }
 
     // A cell at the last place a sheet has: the used range spans the whole sheet, but only

@@ -5,11 +5,85 @@
 #include <quazip/quazipfile.h>
 #include <quazip/quazipfileinfo.h>
 
+namespace {
+
+// Follows the markup byte by byte and counts the attribute values of each tag. The XML reader
+// compares the attributes of a tag pairwise, so that one tag with a million of them would keep
+// it busy for half an hour; the count stops such a tag before the reader gets it.
+class AttributeCounter {
+public:
+    // False once a tag has more than maxAttributes.
+    bool scan(const char *data, qint64 size, int maxAttributes)
+    {
+        for (qint64 i = 0; i < size; ++i) {
+            const char c = data[i];
+            switch (m_state) {
+            case Text:
+                if (c == '<')
+                    m_state = Open;
+                break;
+            case Open:
+                m_attributes = 0;
+                m_state = c == '!' ? Bang : c == '?' ? Instruction : c == '>' ? Text : Tag;
+                m_run = 0;
+                break;
+            case Tag:
+                if (c == '"' || c == '\'') {
+                    m_quote = c;
+                    m_state = Value;
+                    if (++m_attributes > maxAttributes)
+                        return false;
+                } else if (c == '>') {
+                    m_state = Text;
+                }
+                break;
+            case Value:
+                if (c == m_quote)
+                    m_state = Tag;
+                break;
+            case Bang: // "<!--" a comment, "<![CDATA[" literal text, else a declaration
+                m_state = c == '-' ? Comment : c == '[' ? CData : c == '>' ? Text : Declaration;
+                break;
+            case Comment: // up to "-->"
+                if (c == '>' && m_run >= 2)
+                    m_state = Text;
+                m_run = c == '-' ? m_run + 1 : 0;
+                break;
+            case CData: // up to "]]>"
+                if (c == '>' && m_run >= 2)
+                    m_state = Text;
+                m_run = c == ']' ? m_run + 1 : 0;
+                break;
+            case Instruction: // up to "?>"
+                if (c == '>' && m_run >= 1)
+                    m_state = Text;
+                m_run = c == '?' ? 1 : 0;
+                break;
+            case Declaration:
+                if (c == '>')
+                    m_state = Text;
+                break;
+            }
+        }
+        return true;
+    }
+
+private:
+    enum State { Text, Open, Tag, Value, Bang, Comment, CData, Instruction, Declaration };
+    State m_state = Text;
+    char m_quote = 0;
+    int m_run = 0; // closing characters in a row
+    int m_attributes = 0;
+};
+
+} // namespace
+
 // Hands the unpacked bytes of a part to the XML reader and counts them: it ends the stream
-// when the part grows past its cap or one step of the reader past the step cap.
+// when the part grows past its cap, one step of the reader past the step cap, or a tag
+// past the number of attributes a tag may have.
 class XlsxPartDevice : public QIODevice {
 public:
-    enum class Stop { None, PartTooLarge, StepTooLarge, ReadError };
+    enum class Stop { None, PartTooLarge, StepTooLarge, TooManyAttributes, ReadError };
 
     XlsxPartDevice(QuaZipFile *file, qint64 maxBytes, qint64 maxStepBytes)
         : m_file(file)
@@ -47,6 +121,10 @@ protected:
             m_stop = Stop::StepTooLarge;
             return -1;
         }
+        if (!m_attributes.scan(data, n, XlsxPart::kMaxAttributes)) {
+            m_stop = Stop::TooManyAttributes;
+            return -1;
+        }
         return n;
     }
 
@@ -60,6 +138,7 @@ private:
     qint64 m_stepStart = 0;
     Stop m_stop = Stop::None;
     bool m_ended = false;
+    AttributeCounter m_attributes;
 };
 
 namespace {
@@ -124,9 +203,31 @@ bool XlsxPart::open(QString *reason)
 QXmlStreamReader::TokenType XlsxPart::next()
 {
     m_device->startStep();
-    const QXmlStreamReader::TokenType token = m_xml.readNext();
-    if (token == QXmlStreamReader::DTD)
+    switch (m_xml.readNext()) {
+    case QXmlStreamReader::DTD:
         fail(QStringLiteral("%1 含有文档类型声明(DTD)").arg(m_name));
+        break;
+    case QXmlStreamReader::StartElement: {
+        // The reader keeps every open element and looks names up among the namespaces in
+        // force: both stay small.
+        const int declared = int(m_xml.namespaceDeclarations().size());
+        m_namespacesInForce += declared;
+        m_namespaces.push(declared);
+        if (m_namespaces.size() > kMaxDepth)
+            fail(QStringLiteral("%1 中的元素嵌套超过了 %2 层").arg(m_name).arg(kMaxDepth));
+        else if (m_namespacesInForce > kMaxNamespaces)
+            fail(QStringLiteral("%1 中同时有效的命名空间超过了 %2 个")
+                     .arg(m_name)
+                     .arg(kMaxNamespaces));
+        break;
+    }
+    case QXmlStreamReader::EndElement:
+        if (!m_namespaces.isEmpty())
+            m_namespacesInForce -= m_namespaces.pop();
+        break;
+    default:
+        break;
+    }
     return m_xml.tokenType();
 }
 
@@ -182,6 +283,8 @@ QString XlsxPart::problem() const
         return QStringLiteral("%1 解压后比文件记载的大小还大").arg(m_name);
     case XlsxPartDevice::Stop::StepTooLarge:
         return QStringLiteral("%1 中有一项内容超过 %2").arg(m_name, sizeText(kMaxStepBytes));
+    case XlsxPartDevice::Stop::TooManyAttributes:
+        return QStringLiteral("%1 中有一个元素的属性超过了 %2 个").arg(m_name).arg(kMaxAttributes);
     case XlsxPartDevice::Stop::ReadError:
         return QStringLiteral("%1 不能解压").arg(m_name);
     case XlsxPartDevice::Stop::None:

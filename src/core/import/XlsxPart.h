@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStack>
 #include <QString>
 #include <QXmlStreamReader>
 #include <memory>
@@ -12,10 +13,15 @@ class XlsxPartDevice;
 // damaged or hostile file cannot make the program unpack or hold gigabytes: the part gives
 // no more than the size the archive records for it and no more than maxBytes, and one step
 // of the XML reader (a tag with its attributes, a text, a comment) takes at most
-// kMaxStepBytes of it.
+// kMaxStepBytes of it. The shape of the XML is capped too, where the reader's work or memory
+// would grow faster than the file: attributes of a tag, nesting of elements, namespaces in
+// force. The caps are far above what spreadsheet programs write.
 class XlsxPart {
 public:
     static constexpr qint64 kMaxStepBytes = 8 << 20;
+    static constexpr int kMaxAttributes = 256;
+    static constexpr int kMaxDepth = 64;
+    static constexpr int kMaxNamespaces = 64;
 
     XlsxPart(QuaZip *zip, const QString &name, qint64 maxBytes);
     ~XlsxPart();
@@ -52,4 +58,6 @@ private:
     std::unique_ptr<QuaZipFile> m_file;
     std::unique_ptr<XlsxPartDevice> m_device;
     QXmlStreamReader m_xml;
+    QStack<int> m_namespaces; // declared by each open element
+    int m_namespacesInForce = 0;
 };

@@ -20,6 +20,9 @@ namespace {
 constexpr int kMaxTextLength = 1 << 20;
 // Number formats and cell styles a workbook may define (spreadsheet programs stop at 64,000).
 constexpr int kMaxStyles = 1 << 20;
+// Parts of the package: the unpacking library keeps a table of them and looks each one up
+// through the whole list.
+constexpr int kMaxParts = 100000;
 
 // The sheet the workbook opens with, and its date system.
 struct Workbook {
@@ -515,6 +518,11 @@ bool read(const QString &path, SheetData *sheet, QString *error, const Limits &l
         *error = QStringLiteral("文件已损坏或太大：%1（%2）").arg(path, reason);
         return false;
     };
+    const int partCount = zip.getEntriesCount();
+    if (partCount < 0 || partCount > kMaxParts) {
+        reason = QStringLiteral("文件中的部件超过了 %1 个").arg(kMaxParts);
+        return damaged();
+    }
 
     Workbook wb;
     {
