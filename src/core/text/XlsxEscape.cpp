@@ -31,8 +31,8 @@ int escapeAt(const QString &text, int at)
     return value;
 }
 
-// Characters XML 1.0 cannot hold; a carriage return is kept too, since a reader of XML
-// turns it into a line feed.
+// Characters XML 1.0 cannot hold, and the carriage return, which a reader of XML would
+// turn into a line feed.
 bool needsEscape(char16_t u)
 {
     return (u < 0x20 && u != u'\t' && u != u'\n') || u == 0xFFFE || u == 0xFFFF;
@@ -45,16 +45,25 @@ void appendEscape(QString *out, char16_t u)
     *out += QLatin1Char('_');
 }
 
-// Whether the text can be stored as it is.
+// How text[i] is stored: 2 for a surrogate pair kept as it is, 7 for an escape, else 1.
+int storedLength(const QString &text, int i)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        return 2;
+    if (c.isSurrogate() || needsEscape(c.unicode()) || (c == u'_' && escapeAt(text, i) >= 0))
+        return 7;
+    return 1;
+}
+
 bool isPlain(const QString &text)
 {
     for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate() || needsEscape(c.unicode()) ||
-                 (c == u'_' && escapeAt(text, i) >= 0))
+        const int stored = storedLength(text, i);
+        if (stored == 7)
             return false;
+        if (stored == 2)
+            ++i;
     }
     return true;
 }
@@ -68,19 +77,14 @@ QString encode(const QString &text, int maxLength)
     QString out;
     out.reserve(qMin(text.size(), maxLength));
     for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const bool pair =
-            c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const bool escape = !pair && (c.isSurrogate() || needsEscape(c.unicode()) ||
-                                      (c == u'_' && escapeAt(text, i) >= 0));
-        const int length = pair ? 2 : escape ? 7 : 1;
-        if (out.size() + length > maxLength)
+        const int stored = storedLength(text, i);
+        if (out.size() + stored > maxLength)
             break;
-        if (escape) {
-            appendEscape(&out, c.unicode());
+        if (stored == 7) {
+            appendEscape(&out, text[i].unicode());
         } else {
-            out += c;
-            if (pair)
+            out += text[i];
+            if (stored == 2)
                 out += text[++i];
         }
     }
