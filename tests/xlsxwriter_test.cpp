@@ -10,18 +10,24 @@
 
 namespace {
 
+// The XML of the file's sheet.
+QString sheetXml(const QString &path)
+{
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdUnzip) ||
+        !zip.setCurrentFile(QStringLiteral("xl/worksheets/sheet1.xml")))
+        return QString();
+    QuaZipFile file(&zip);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
 // The column widths the file sets, by column (1-based), read from the sheet's XML.
 QMap<int, double> columnWidths(const QString &path)
 {
     QMap<int, double> widths;
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip) ||
-        !zip.setCurrentFile(QStringLiteral("xl/worksheets/sheet1.xml")))
-        return widths;
-    QuaZipFile file(&zip);
-    if (!file.open(QIODevice::ReadOnly))
-        return widths;
-    const QString xml = QString::fromUtf8(file.readAll());
+    const QString xml = sheetXml(path);
     static const QRegularExpression col(
         QStringLiteral("<col min=\"(\\d+)\" max=\"\\d+\" width=\"([0-9.]+)\""));
     for (auto it = col.globalMatch(xml); it.hasNext();) {
@@ -129,6 +135,82 @@ private slots:
         SheetData sheet;
         QVERIFY(XlsxReader::read(path, &sheet, nullptr));
         QCOMPARE(sheet.cell(0, 0).toString().size(), 32767);
+    }
+
+    // Characters XML cannot hold are stored escaped, and a text that looks like an escape
+    // has its underscore escaped, so that each text reads back as it was written.
+    void textsKeepEveryCharacter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        // Text with one character given by its code between two pieces.
+        const auto text = [](const char *before, char16_t unit, const char *after) {
+            return QString::fromUtf8(before) + QChar(unit) + QString::fromUtf8(after);
+        };
+        QTest::newRow("NUL") << text("书名", 0, "续") << QStringLiteral("书名_x0000_续");
+        QTest::newRow("control characters")
+            << text("a", 1, "b") + QChar(0x1f) << QStringLiteral("a_x0001_b_x001F_");
+        QTest::newRow("tab and line feed")
+            << QStringLiteral("a\tb\nc") << QStringLiteral("a\tb\nc");
+        QTest::newRow("carriage return")
+            << QStringLiteral("a\r\nb") << QStringLiteral("a_x000D_\nb");
+        QTest::newRow("text like an escape")
+            << QStringLiteral("_x000D_ x") << QStringLiteral("_x005F_x000D_ x");
+        QTest::newRow("text like an escaped underscore")
+            << QStringLiteral("_x005F_") << QStringLiteral("_x005F_x005F_");
+        QTest::newRow("plain underscores")
+            << QStringLiteral("a_x_b _x12_ _xABCD") << QStringLiteral("a_x_b _x12_ _xABCD");
+        QTest::newRow("noncharacter") << text("a", 0xffff, "b") << QStringLiteral("a_xFFFF_b");
+        QTest::newRow("lone surrogate") << text("a", 0xd800, "b") << QStringLiteral("a_xD800_b");
+        QTest::newRow("surrogate pair")
+            << QString::fromUtf8("\xf0\x9f\x93\x96") << QString::fromUtf8("\xf0\x9f\x93\x96");
+    }
+
+    void textsKeepEveryCharacter()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("texts.xlsx"));
+        XlsxWriter writer;
+        QVERIFY(writer.open(path, {XlsxWriter::Kind::Text}));
+        QVERIFY(writer.addRow({text}));
+        QVERIFY(writer.addHeaderRow({text}));
+        QVERIFY2(writer.close(), qPrintable(writer.errorString()));
+        const QString xml = sheetXml(path);
+        QVERIFY2(xml.contains(QStringLiteral("<t>") + stored + QStringLiteral("</t>")),
+                 qPrintable(xml));
+        SheetData sheet;
+        QString error;
+        QVERIFY2(XlsxReader::read(path, &sheet, &error), qPrintable(error));
+        QCOMPARE(sheet.cell(0, 0).toString(), text);
+        QCOMPARE(sheet.cell(1, 0).toString(), text);
+    }
+
+    // The cut at the cell's length never splits an escape.
+    void cutKeepsEscapesWhole_data()
+    {
+        QTest::addColumn<int>("before"); // characters before the NUL
+        QTest::addColumn<int>("kept");   // characters read back
+        QTest::newRow("escape fits") << 32760 << 32761;
+        QTest::newRow("escape does not fit") << 32761 << 32761;
+    }
+
+    void cutKeepsEscapesWhole()
+    {
+        QFETCH(int, before);
+        QFETCH(int, kept);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.xlsx"));
+        XlsxWriter writer;
+        QVERIFY(writer.open(path, {XlsxWriter::Kind::Text}));
+        const QString text = QString(before, QLatin1Char('a')) + QChar(0) + QStringLiteral("bb");
+        QVERIFY(writer.addRow({text}));
+        QVERIFY2(writer.close(), qPrintable(writer.errorString()));
+        SheetData sheet;
+        QString error;
+        QVERIFY2(XlsxReader::read(path, &sheet, &error), qPrintable(error));
+        QCOMPARE(sheet.cell(0, 0).toString(), text.left(kept));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "XlsxLibrary.h"
 #include "db/Statement.h"
+#include "text/XlsxEscape.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,7 @@ namespace {
 // Widths are given in characters of the default font; a hanzi takes about two.
 constexpr int kMinWidth = 6;
 constexpr int kMaxWidth = 60;
-// A cell holds at most this many characters.
+// A cell holds at most this many characters, counted as stored (with escapes).
 constexpr int kMaxTextLength = 32767;
 
 const QDate kEpoch(1899, 12, 30);
@@ -268,14 +269,10 @@ bool XlsxWriter::writeText(int column, const QString &text, bool convert)
     const Kind kind = column < m_kinds.size() ? m_kinds[column] : Kind::Auto;
     if (convert && kind != Kind::Text && looksNumeric(text))
         return writeNumber(column, text.toDouble(), text.size());
-    QString cut = text;
-    if (cut.size() > kMaxTextLength) {
-        cut.truncate(kMaxTextLength);
-        if (cut.back().isHighSurrogate())
-            cut.chop(1);
-    }
-    widen(column, shownWidth(cut.left(kMaxWidth * 2)));
-    const QByteArray utf8 = cut.toUtf8();
+    widen(column, shownWidth(text.left(kMaxWidth * 2)));
+    // The library takes a NUL-terminated text and passes some characters XML cannot hold
+    // as they are: escaped here, every character reaches the cell, a NUL included.
+    const QByteArray utf8 = XlsxEscape::encode(text, kMaxTextLength).toUtf8();
     const lxw_error e =
         m_lib->worksheet_write_string(m_sheet, static_cast<lxw_row_t>(m_row),
                                       static_cast<lxw_col_t>(column), utf8.constData(), nullptr);

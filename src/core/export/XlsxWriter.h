@@ -17,6 +17,9 @@ struct Functions;
 // date format, texts stay texts and NULL leaves the cell empty. Rows go to disk as they are
 // written, so the memory used does not grow with the number of rows. Column widths are
 // fitted to the longest value seen in each column when the file is closed.
+// A text keeps every character: those XML cannot hold (NUL, other control characters) are
+// stored as _xHHHH_ escapes, which spreadsheet programs read back as the character; only a
+// text longer than a cell holds (32,767 characters as stored) is cut.
 class XlsxWriter {
 public:
     // How the values of a column are to be read.

@@ -1,130 +1,165 @@
 #include "XlsxReader.h"
 
+#include "XlsxPart.h"
+#include "text/XlsxEscape.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
-#include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <quazip/quazip.h>
-#include <quazip/quazipfile.h>
-
-QVariant SheetData::cell(int row, int column) const
-{
-    if (row < 0 || row >= rows.size() || column < 0 || column >= rows[row].size())
-        return QVariant();
-    return rows[row][column];
-}
+#include <vector>
 
 namespace XlsxReader {
 
 namespace {
 
+// The longest text read at once: a cell's text, a value, a shared string (32 times what a
+// spreadsheet cell holds).
+constexpr int kMaxTextLength = 1 << 20;
+// Number formats and cell styles a workbook may define (spreadsheet programs stop at 64,000).
+constexpr int kMaxStyles = 1 << 20;
+// Parts of the package: the unpacking library keeps a table of them and looks each one up
+// through the whole list.
+constexpr int kMaxParts = 100000;
+
+// The sheet the workbook opens with, and its date system.
 struct Workbook {
-    QStringList sheetNames;
-    QStringList sheetRelIds;
-    int activeTab = 0;
+    int sheetCount = 0;
+    QString sheetName;
+    QString sheetRelationship;
+    int sheetIndex = 0;
     bool date1904 = false;
 };
 
-bool readEntry(QuaZip &zip, const QString &name, QByteArray *out)
+QStringView attribute(const QXmlStreamReader &r, QLatin1String name)
 {
-    if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
-        return false;
-    QuaZipFile file(&zip);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    *out = file.readAll();
-    file.close();
-    return file.getZipError() == UNZ_OK;
+    return r.attributes().value(name);
 }
 
-Workbook parseWorkbook(const QByteArray &xml)
+// The active tab where the workbook's view says, else the first sheet. The views come
+// before the list of sheets, so the chosen sheet is known as the list passes.
+void parseWorkbook(XlsxPart &part, Workbook *wb)
 {
-    Workbook wb;
-    QXmlStreamReader r(xml);
-    while (!r.atEnd()) {
-        if (r.readNext() != QXmlStreamReader::StartElement)
+    QXmlStreamReader &r = part.xml();
+    int activeTab = -1;
+    while (!part.atEnd()) {
+        if (part.next() != QXmlStreamReader::StartElement)
             continue;
         const auto name = r.name();
         if (name == QLatin1String("sheet")) {
-            const QXmlStreamAttributes a = r.attributes();
-            wb.sheetNames << a.value(QLatin1String("name")).toString();
-            QString id;
-            for (const QXmlStreamAttribute &attr : a) {
-                if (attr.name() == QLatin1String("id"))
-                    id = attr.value().toString();
+            const int index = wb->sheetCount++;
+            if (index != 0 && index != activeTab)
+                continue;
+            wb->sheetIndex = index;
+            wb->sheetName = XlsxEscape::decode(attribute(r, QLatin1String("name")).toString());
+            wb->sheetRelationship.clear();
+            for (const QXmlStreamAttribute &a : r.attributes()) {
+                if (a.name() == QLatin1String("id"))
+                    wb->sheetRelationship = a.value().toString();
             }
-            wb.sheetRelIds << id;
-        } else if (name == QLatin1String("workbookView")) {
-            wb.activeTab = r.attributes().value(QLatin1String("activeTab")).toInt();
+        } else if (name == QLatin1String("workbookView") && activeTab < 0) {
+            activeTab = qMax(0, attribute(r, QLatin1String("activeTab")).toInt());
         } else if (name == QLatin1String("workbookPr")) {
-            const QStringView v = r.attributes().value(QLatin1String("date1904"));
-            wb.date1904 = v == QLatin1String("1") || v == QLatin1String("true");
+            const QStringView v = attribute(r, QLatin1String("date1904"));
+            wb->date1904 = v == QLatin1String("1") || v == QLatin1String("true");
         }
     }
-    return wb;
 }
 
-QHash<QString, QString> parseRelationships(const QByteArray &xml)
+// A name from the file, shortened for a message.
+QString shown(QStringView text)
 {
-    QHash<QString, QString> targets;
-    QXmlStreamReader r(xml);
-    while (!r.atEnd()) {
-        if (r.readNext() == QXmlStreamReader::StartElement &&
-            r.name() == QLatin1String("Relationship"))
-            targets.insert(r.attributes().value(QLatin1String("Id")).toString(),
-                           r.attributes().value(QLatin1String("Target")).toString());
-    }
-    return targets;
+    return text.size() > 20 ? text.left(20).toString() + QStringLiteral("…") : text.toString();
 }
 
-QString resolveTarget(const QString &target)
+// A relationship's target as the name of a part: relative to the folder "xl" of the
+// workbook, or from the root when it starts with "/". False for a target outside the package.
+bool resolveTarget(const QString &target, QString *part)
 {
-    if (target.startsWith(QLatin1Char('/')))
-        return target.mid(1);
-    QStringList parts = QStringLiteral("xl").split(QLatin1Char('/'));
+    QStringList parts;
+    if (!target.startsWith(QLatin1Char('/')))
+        parts << QStringLiteral("xl");
     for (const QString &p : target.split(QLatin1Char('/'))) {
-        if (p == QLatin1String(".."))
+        if (p == QLatin1String("..")) {
+            if (parts.isEmpty())
+                return false;
             parts.removeLast();
-        else if (!p.isEmpty() && p != QLatin1String("."))
+        } else if (!p.isEmpty() && p != QLatin1String(".")) {
             parts << p;
+        }
     }
-    return parts.join(QLatin1Char('/'));
+    if (parts.isEmpty())
+        return false;
+    *part = parts.join(QLatin1Char('/'));
+    return true;
+}
+
+// Where the workbook's relationships say its parts are. Unnamed parts keep the names
+// spreadsheet programs give them.
+struct Parts {
+    QString sheet;
+    QString sharedStrings = QStringLiteral("xl/sharedStrings.xml");
+    QString styles = QStringLiteral("xl/styles.xml");
+};
+
+void parseRelationships(XlsxPart &part, const QString &sheetRelationship, Parts *parts)
+{
+    QXmlStreamReader &r = part.xml();
+    while (!part.atEnd()) {
+        if (part.next() != QXmlStreamReader::StartElement ||
+            r.name() != QLatin1String("Relationship"))
+            continue;
+        const QStringView type = attribute(r, QLatin1String("Type"));
+        QString *slot = nullptr;
+        if (!sheetRelationship.isEmpty() && attribute(r, QLatin1String("Id")) == sheetRelationship)
+            slot = &parts->sheet;
+        else if (type.endsWith(QLatin1String("/sharedStrings")))
+            slot = &parts->sharedStrings;
+        else if (type.endsWith(QLatin1String("/styles")))
+            slot = &parts->styles;
+        if (!slot)
+            continue;
+        const QString target = attribute(r, QLatin1String("Target")).toString();
+        if (attribute(r, QLatin1String("TargetMode")) == QLatin1String("External") ||
+            !resolveTarget(target, slot)) {
+            part.fail(QStringLiteral("工作簿指向文件之外的“%1”").arg(shown(target)));
+            return;
+        }
+    }
 }
 
 // The text of an <si> or <is> element: its <t> parts, without phonetic runs.
-QString readRichText(QXmlStreamReader &r)
+bool readRichText(XlsxPart &part, QString *text)
 {
-    QString text;
-    const QString end = r.name().toString();
-    int phonetic = 0;
-    while (!r.atEnd()) {
-        r.readNext();
-        if (r.isStartElement()) {
-            if (r.name() == QLatin1String("rPh"))
-                ++phonetic;
-            else if (r.name() == QLatin1String("t") && phonetic == 0)
-                text += r.readElementText(QXmlStreamReader::IncludeChildElements);
-        } else if (r.isEndElement()) {
-            if (r.name() == QLatin1String("rPh"))
-                --phonetic;
-            else if (r.name() == end)
-                break;
+    text->clear();
+    QXmlStreamReader &r = part.xml();
+    int depth = 1;
+    while (depth > 0 && !part.atEnd()) {
+        const QXmlStreamReader::TokenType token = part.next();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        } else if (token == QXmlStreamReader::StartElement) {
+            if (r.name() == QLatin1String("r")) {
+                ++depth;
+            } else if (r.name() == QLatin1String("t")) {
+                QString piece;
+                if (!part.readText(&piece, kMaxTextLength))
+                    return false;
+                *text += XlsxEscape::decode(piece);
+                if (text->size() > kMaxTextLength) {
+                    part.fail(QStringLiteral("%1 中有一段文本超过 %2 个字符")
+                                  .arg(part.name())
+                                  .arg(kMaxTextLength));
+                    return false;
+                }
+            } else {
+                part.skipElement();
+            }
         }
     }
-    return text;
-}
-
-QStringList parseSharedStrings(const QByteArray &xml)
-{
-    QStringList strings;
-    QXmlStreamReader r(xml);
-    while (!r.atEnd()) {
-        if (r.readNext() == QXmlStreamReader::StartElement && r.name() == QLatin1String("si"))
-            strings << readRichText(r);
-    }
-    return strings;
+    return !r.hasError();
 }
 
 // Whether a number format shows a date or time: the built-in date formats, and format codes
@@ -165,41 +200,62 @@ bool isDateFormat(int id, const QString &code)
 }
 
 // Which cell styles (by index) show dates.
-QVector<bool> parseDateStyles(const QByteArray &xml)
+void parseDateStyles(XlsxPart &part, QVector<bool> *dates)
 {
-    QHash<int, QString> codes;
-    QVector<bool> dates;
-    QXmlStreamReader r(xml);
+    QHash<int, bool> dateFormats; // custom number formats: whether each shows a date
+    QXmlStreamReader &r = part.xml();
     bool inCellXfs = false;
-    while (!r.atEnd()) {
-        r.readNext();
-        if (r.isStartElement()) {
+    while (!part.atEnd()) {
+        const QXmlStreamReader::TokenType token = part.next();
+        if (token == QXmlStreamReader::StartElement) {
+            if (dateFormats.size() >= kMaxStyles || dates->size() >= kMaxStyles) {
+                part.fail(QStringLiteral("样式超过了 %1 个").arg(kMaxStyles));
+                return;
+            }
             if (r.name() == QLatin1String("numFmt")) {
-                codes.insert(r.attributes().value(QLatin1String("numFmtId")).toInt(),
-                             r.attributes().value(QLatin1String("formatCode")).toString());
+                const int id = attribute(r, QLatin1String("numFmtId")).toInt();
+                dateFormats.insert(
+                    id, isDateFormat(id, attribute(r, QLatin1String("formatCode")).toString()));
             } else if (r.name() == QLatin1String("cellXfs")) {
                 inCellXfs = true;
             } else if (inCellXfs && r.name() == QLatin1String("xf")) {
-                const int id = r.attributes().value(QLatin1String("numFmtId")).toInt();
-                dates << isDateFormat(id, codes.value(id));
+                const int id = attribute(r, QLatin1String("numFmtId")).toInt();
+                dates->append(dateFormats.contains(id) ? dateFormats.value(id)
+                                                       : isDateFormat(id, QString()));
             }
-        } else if (r.isEndElement() && r.name() == QLatin1String("cellXfs")) {
+        } else if (token == QXmlStreamReader::EndElement && r.name() == QLatin1String("cellXfs")) {
             inCellXfs = false;
         }
     }
-    return dates;
 }
 
-// "AB12" -> column 27 (0-based 27), row 11 (0-based). Returns false for a malformed name.
+// A row number of the sheet, 1 to kMaxRows, as digits only.
+bool parseRowNumber(QStringView text, int *row)
+{
+    if (text.isEmpty() || text.size() > 7)
+        return false;
+    int n = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    if (n < 1 || n > kMaxRows)
+        return false;
+    *row = n;
+    return true;
+}
+
+// "AB12" -> column 27, row 11 (both 0-based). Only the letters A to Z name columns, up to
+// XFD, and rows go up to kMaxRows.
 bool parseCellName(QStringView ref, int *row, int *column)
 {
     int col = 0;
     int i = 0;
-    for (; i < ref.size() && ref[i].isLetter(); ++i)
-        col = col * 26 + (ref[i].toUpper().unicode() - 'A' + 1);
-    bool ok = false;
-    const int r = ref.mid(i).toInt(&ok);
-    if (col == 0 || !ok || r < 1)
+    for (; i < ref.size() && i < 3 && ref[i] >= u'A' && ref[i] <= u'Z'; ++i)
+        col = col * 26 + (ref[i].unicode() - u'A' + 1);
+    int r = 0;
+    if (col == 0 || col > kMaxColumns || !parseRowNumber(ref.mid(i), &r))
         return false;
     *row = r - 1;
     *column = col - 1;
@@ -225,117 +281,199 @@ QVariant numberValue(const QString &text, bool isDate, bool date1904)
     return d;
 }
 
+// Reads a part the package may lack. False (with the reason) only when it is there but
+// cannot be read.
+template <typename Parse>
+bool readOptionalPart(QuaZip *zip, const QString &name, const Limits &limits, QString *reason,
+                      Parse parse)
+{
+    XlsxPart part(zip, name, limits.partBytes);
+    if (!part.open(reason))
+        return reason->isEmpty();
+    parse(part);
+    return part.finish(reason);
+}
+
+// Reads the cells of a sheet. Texts from the shared strings table are held as their index
+// (an int, a type no value of a cell has) until the table has been read.
 struct SheetParser {
-    const QStringList &strings;
+    XlsxPart &part;
     const QVector<bool> &dateStyles;
     bool date1904;
-    SheetData *sheet;
-    int lastRow = -1;    // last row holding a value
-    int lastColumn = -1; // last column holding a value
+    const Limits &limits;
+    std::deque<SheetData::Cell> cells;
+    std::vector<int> sharedStrings; // the indexes the cells use
+    qint64 textCharacters = 0;
 
-    void put(int row, int column, const QVariant &value)
+    void add(int row, int column, QVariant value)
     {
-        if (!value.isValid() ||
-            (value.typeId() == QMetaType::QString && value.toString().isEmpty()))
+        if (!value.isValid())
             return;
-        if (row >= sheet->rows.size())
-            sheet->rows.resize(row + 1);
-        QVariantList &cells = sheet->rows[row];
-        while (cells.size() <= column)
-            cells.append(QVariant());
-        cells[column] = value;
-        lastRow = qMax(lastRow, row);
-        lastColumn = qMax(lastColumn, column);
+        if (qint64(cells.size()) >= limits.cells) {
+            part.fail(QStringLiteral("工作表中有值的单元格超过了 %1 个").arg(limits.cells));
+            return;
+        }
+        cells.push_back({row, column, std::move(value)});
     }
 
-    void readCell(QXmlStreamReader &r, int row, int column)
+    void addText(int row, int column, const QString &text)
     {
-        const QXmlStreamAttributes a = r.attributes();
-        const QString type = a.value(QLatin1String("t")).toString();
-        const int style = a.value(QLatin1String("s")).toInt();
+        if (text.isEmpty())
+            return;
+        textCharacters += text.size();
+        if (textCharacters > limits.textCharacters) {
+            part.fail(QStringLiteral("工作表中的文本超过了 %1 个字符").arg(limits.textCharacters));
+            return;
+        }
+        add(row, column, text);
+    }
+
+    void readCell(int row, int column)
+    {
+        QXmlStreamReader &r = part.xml();
+        const QString type = attribute(r, QLatin1String("t")).toString();
+        const int style = attribute(r, QLatin1String("s")).toInt();
         QString raw;
         QString inlineText;
         bool hasInline = false;
-        while (!r.atEnd()) {
-            r.readNext();
-            if (r.isStartElement()) {
+        while (!part.atEnd()) {
+            const QXmlStreamReader::TokenType token = part.next();
+            if (token == QXmlStreamReader::StartElement) {
                 if (r.name() == QLatin1String("v")) {
-                    raw = r.readElementText();
+                    part.readText(&raw, kMaxTextLength);
                 } else if (r.name() == QLatin1String("is")) {
-                    inlineText = readRichText(r);
+                    readRichText(part, &inlineText);
                     hasInline = true;
                 } else {
-                    r.skipCurrentElement();
+                    part.skipElement();
                 }
-            } else if (r.isEndElement() && r.name() == QLatin1String("c")) {
+            } else if (token == QXmlStreamReader::EndElement) {
                 break;
             }
         }
-        QVariant value;
+        if (r.hasError())
+            return;
         if (type == QLatin1String("inlineStr") || hasInline) {
-            value = inlineText;
+            addText(row, column, inlineText);
         } else if (type == QLatin1String("s")) {
             bool ok = false;
             const int index = raw.toInt(&ok);
-            if (ok && index >= 0 && index < strings.size())
-                value = strings[index];
+            if (ok && index >= 0) {
+                sharedStrings.push_back(index);
+                add(row, column, index);
+            }
         } else if (type == QLatin1String("str") || type == QLatin1String("e")) {
-            value = raw;
+            addText(row, column, XlsxEscape::decode(raw));
         } else if (type == QLatin1String("b")) {
             if (!raw.isEmpty())
-                value = raw.trimmed() == QLatin1String("1");
+                add(row, column, raw.trimmed() == QLatin1String("1"));
         } else if (type == QLatin1String("d")) {
-            QDateTime moment = QDateTime::fromString(raw.trimmed(), Qt::ISODate);
-            if (moment.isValid())
-                value = moment.time() == QTime(0, 0) ? QVariant(moment.date()) : QVariant(moment);
+            const QDateTime moment = QDateTime::fromString(raw.trimmed(), Qt::ISODate);
+            if (!moment.isValid())
+                addText(row, column, raw);
+            else if (moment.time() == QTime(0, 0))
+                add(row, column, moment.date());
             else
-                value = raw;
+                add(row, column, moment);
         } else if (!raw.isEmpty()) {
             const bool isDate = style >= 0 && style < dateStyles.size() && dateStyles[style];
-            value = numberValue(raw, isDate, date1904);
+            QVariant value = numberValue(raw, isDate, date1904);
+            if (value.typeId() == QMetaType::QString)
+                addText(row, column, raw); // not a number after all
+            else
+                add(row, column, std::move(value));
         }
-        put(row, column, value);
     }
 
-    bool parse(QIODevice *device, QString *error)
+    void parse()
     {
-        QXmlStreamReader r(device);
+        QXmlStreamReader &r = part.xml();
         int row = -1;
         int column = -1;
-        while (!r.atEnd()) {
-            r.readNext();
-            if (!r.isStartElement())
+        while (!part.atEnd()) {
+            if (part.next() != QXmlStreamReader::StartElement)
                 continue;
             if (r.name() == QLatin1String("row")) {
-                const int rowNumber = r.attributes().value(QLatin1String("r")).toInt();
-                row = rowNumber > 0 ? rowNumber - 1 : row + 1;
+                const QStringView number = attribute(r, QLatin1String("r"));
+                int rowNumber = row + 2;
+                if (!number.isEmpty() && !parseRowNumber(number, &rowNumber)) {
+                    part.fail(QStringLiteral("行号“%1”无效，行号应在 1 到 %2 之间")
+                                  .arg(shown(number))
+                                  .arg(kMaxRows));
+                    return;
+                }
+                if (rowNumber > kMaxRows) {
+                    part.fail(QStringLiteral("工作表超过了 %1 行").arg(kMaxRows));
+                    return;
+                }
+                row = rowNumber - 1;
                 column = -1;
             } else if (r.name() == QLatin1String("c")) {
-                int cellRow = row;
+                // A cell without a reference follows the one before it.
+                int cellRow = qMax(row, 0);
                 int cellColumn = column + 1;
-                const QStringView ref = r.attributes().value(QLatin1String("r"));
+                const QStringView ref = attribute(r, QLatin1String("r"));
                 if (!ref.isEmpty() && !parseCellName(ref, &cellRow, &cellColumn)) {
-                    cellRow = row;
-                    cellColumn = column + 1;
+                    part.fail(QStringLiteral("单元格位置“%1”无效，列应在 A 到 XFD 之间，"
+                                             "行应在 1 到 %2 之间")
+                                  .arg(shown(ref))
+                                  .arg(kMaxRows));
+                    return;
+                }
+                if (cellColumn >= kMaxColumns) {
+                    part.fail(
+                        QStringLiteral("第 %1 行超过了 %2 列").arg(cellRow + 1).arg(kMaxColumns));
+                    return;
                 }
                 row = qMax(row, cellRow);
                 column = cellColumn;
-                readCell(r, cellRow < 0 ? 0 : cellRow, cellColumn);
+                readCell(cellRow, cellColumn);
             }
         }
-        if (r.hasError()) {
-            *error = QStringLiteral("工作表内容有误：") + r.errorString();
-            return false;
-        }
-        sheet->rows.resize(lastRow + 1);
-        sheet->columnCount = lastColumn + 1;
-        for (QVariantList &cells : sheet->rows) {
-            while (cells.size() < sheet->columnCount)
-                cells.append(QVariant());
-        }
-        return true;
     }
 };
+
+// Reads the shared strings the cells use (no others) and puts them in place of their indexes.
+bool resolveSharedStrings(QuaZip *zip, const QString &partName, SheetParser *sheet, QString *reason)
+{
+    std::vector<int> &wanted = sheet->sharedStrings;
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    std::vector<QString> texts(wanted.size());
+    const auto readWanted = [&](XlsxPart &part) {
+        QXmlStreamReader &r = part.xml();
+        int index = 0;
+        size_t found = 0;
+        while (found < wanted.size() && !part.atEnd()) {
+            if (part.next() != QXmlStreamReader::StartElement || r.name() != QLatin1String("si"))
+                continue;
+            if (index++ != wanted[found]) {
+                part.skipElement();
+                continue;
+            }
+            if (!readRichText(part, &texts[found]))
+                return;
+            sheet->textCharacters += texts[found++].size();
+            if (sheet->textCharacters > sheet->limits.textCharacters) {
+                part.fail(QStringLiteral("工作表中的文本超过了 %1 个字符")
+                              .arg(sheet->limits.textCharacters));
+                return;
+            }
+        }
+    };
+    if (!wanted.empty() && !readOptionalPart(zip, partName, sheet->limits, reason, readWanted))
+        return false;
+    for (SheetData::Cell &cell : sheet->cells) {
+        if (cell.value.typeId() != QMetaType::Int)
+            continue;
+        const auto it = std::lower_bound(wanted.begin(), wanted.end(), cell.value.toInt());
+        // An index past the end of the table leaves the cell empty.
+        cell.value = it != wanted.end() && *it == cell.value.toInt()
+                         ? QVariant(texts[size_t(it - wanted.begin())])
+                         : QVariant();
+    }
+    return true;
+}
 
 } // namespace
 
@@ -360,7 +498,7 @@ QDateTime dateFromSerial(double serial, bool date1904)
     return QDateTime(date, QTime(0, 0).addSecs(static_cast<int>(seconds)));
 }
 
-bool read(const QString &path, SheetData *sheet, QString *error)
+bool read(const QString &path, SheetData *sheet, QString *error, const Limits &limits)
 {
     QString dummy;
     if (!error)
@@ -375,46 +513,59 @@ bool read(const QString &path, SheetData *sheet, QString *error)
         *error = QStringLiteral("不能打开文件，它不是 Excel 文件(.xlsx)：") + path;
         return false;
     }
-    QByteArray xml;
-    if (!readEntry(zip, QStringLiteral("xl/workbook.xml"), &xml)) {
-        *error = QStringLiteral("文件中没有工作簿，它不是 Excel 文件(.xlsx)：") + path;
+    QString reason;
+    const auto damaged = [&]() {
+        *error = QStringLiteral("文件已损坏或太大：%1（%2）").arg(path, reason);
         return false;
+    };
+    const int partCount = zip.getEntriesCount();
+    if (partCount < 0 || partCount > kMaxParts) {
+        reason = QStringLiteral("文件中的部件超过了 %1 个").arg(kMaxParts);
+        return damaged();
     }
-    const Workbook wb = parseWorkbook(xml);
-    if (wb.sheetNames.isEmpty()) {
+
+    Workbook wb;
+    {
+        XlsxPart part(&zip, QStringLiteral("xl/workbook.xml"), limits.partBytes);
+        if (!part.open(&reason)) {
+            if (!reason.isEmpty())
+                return damaged();
+            *error = QStringLiteral("文件中没有工作簿，它不是 Excel 文件(.xlsx)：") + path;
+            return false;
+        }
+        parseWorkbook(part, &wb);
+        if (!part.finish(&reason))
+            return damaged();
+    }
+    if (wb.sheetCount == 0) {
         *error = QStringLiteral("工作簿中没有工作表：") + path;
         return false;
     }
-    const int index = wb.activeTab >= 0 && wb.activeTab < wb.sheetNames.size() ? wb.activeTab : 0;
-    QString sheetPath = QStringLiteral("xl/worksheets/sheet%1.xml").arg(index + 1);
-    if (readEntry(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), &xml)) {
-        const QString target = parseRelationships(xml).value(wb.sheetRelIds.value(index));
-        if (!target.isEmpty())
-            sheetPath = resolveTarget(target);
-    }
-    QStringList strings;
-    if (readEntry(zip, QStringLiteral("xl/sharedStrings.xml"), &xml))
-        strings = parseSharedStrings(xml);
+    Parts parts;
+    if (!readOptionalPart(
+            &zip, QStringLiteral("xl/_rels/workbook.xml.rels"), limits, &reason,
+            [&](XlsxPart &part) { parseRelationships(part, wb.sheetRelationship, &parts); }))
+        return damaged();
+    if (parts.sheet.isEmpty())
+        parts.sheet = QStringLiteral("xl/worksheets/sheet%1.xml").arg(wb.sheetIndex + 1);
     QVector<bool> dateStyles;
-    if (readEntry(zip, QStringLiteral("xl/styles.xml"), &xml))
-        dateStyles = parseDateStyles(xml);
+    if (!readOptionalPart(&zip, parts.styles, limits, &reason,
+                          [&](XlsxPart &part) { parseDateStyles(part, &dateStyles); }))
+        return damaged();
 
-    if (!zip.setCurrentFile(sheetPath, QuaZip::csInsensitive)) {
-        *error = QStringLiteral("文件中找不到工作表“%1”：%2").arg(wb.sheetNames[index], path);
+    XlsxPart part(&zip, parts.sheet, limits.partBytes);
+    if (!part.open(&reason)) {
+        if (!reason.isEmpty())
+            return damaged();
+        *error = QStringLiteral("文件中找不到工作表“%1”：%2").arg(wb.sheetName, path);
         return false;
     }
-    QuaZipFile file(&zip);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("不能读取工作表“%1”：%2").arg(wb.sheetNames[index], path);
-        return false;
-    }
-    sheet->name = wb.sheetNames[index];
-    SheetParser parser{strings, dateStyles, wb.date1904, sheet};
-    const bool ok = parser.parse(&file, error);
-    file.close();
-    if (!ok)
-        *sheet = SheetData();
-    return ok;
+    SheetParser parser{part, dateStyles, wb.date1904, limits, {}, {}, 0};
+    parser.parse();
+    if (!part.finish(&reason) || !resolveSharedStrings(&zip, parts.sharedStrings, &parser, &reason))
+        return damaged();
+    *sheet = SheetData(wb.sheetName, std::move(parser.cells));
+    return true;
 }
 
 } // namespace XlsxReader
