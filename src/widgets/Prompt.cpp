@@ -75,6 +75,11 @@ public:
     {
         return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
     }
+
+    QString openFileName(QWidget *parent, const QString &caption, const QString &filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    }
 };
 
 DialogHandler g_dialogs;
@@ -120,6 +125,11 @@ QString saveFileName(QWidget *parent, const QString &caption, const QString &sug
                      const QString &filter)
 {
     return handler()->saveFileName(parent, caption, suggestedPath, filter);
+}
+
+QString openFileName(QWidget *parent, const QString &caption, const QString &filter)
+{
+    return handler()->openFileName(parent, caption, filter);
 }
 
 } // namespace Prompt

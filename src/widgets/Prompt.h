@@ -9,7 +9,7 @@ class QWidget;
 // tests can read the messages and answer the questions (see PromptRecorder).
 namespace Prompt {
 
-enum class Kind { Information, Warning, Error, Question, Password, SaveFile };
+enum class Kind { Information, Warning, Error, Question, Password, SaveFile, OpenFile };
 
 // The answer Enter gives to a question. A question before a deletion or another step that
 // cannot be undone defaults to No; every other question defaults to Yes.
@@ -24,6 +24,8 @@ bool ask(QWidget *parent, const QString &text, Answer defaultAnswer,
 // A file to save to, or an empty text when the user cancels.
 QString saveFileName(QWidget *parent, const QString &caption, const QString &suggestedPath,
                      const QString &filter);
+// An existing file to read, or an empty text when the user cancels.
+QString openFileName(QWidget *parent, const QString &caption, const QString &filter);
 
 // The handler that shows the prompts; tests install their own.
 class Handler {
@@ -39,6 +41,8 @@ public:
                                             QChar mask) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &caption,
                                  const QString &suggestedPath, const QString &filter) = 0;
+    virtual QString openFileName(QWidget *parent, const QString &caption,
+                                 const QString &filter) = 0;
 };
 
 // Installs a handler (nullptr restores the dialogs). Returns the previous one.

@@ -45,3 +45,9 @@ QString PromptRecorder::saveFileName(QWidget *, const QString &caption, const QS
     m_entries.append({Prompt::Kind::SaveFile, caption, QString()});
     return m_saveFiles.isEmpty() ? QString() : m_saveFiles.takeFirst();
 }
+
+QString PromptRecorder::openFileName(QWidget *, const QString &caption, const QString &)
+{
+    m_entries.append({Prompt::Kind::OpenFile, caption, QString()});
+    return m_openFiles.isEmpty() ? QString() : m_openFiles.takeFirst();
+}

@@ -26,6 +26,8 @@ public:
     // Answers for the next password prompts; an empty queue cancels.
     void answerPassword(const QString &text) { m_passwords.append(text); }
     void answerSaveFile(const QString &path) { m_saveFiles.append(path); }
+    // Files for the next open-file dialogs; an empty queue cancels.
+    void answerOpenFile(const QString &path) { m_openFiles.append(path); }
 
     const QList<Entry> &entries() const { return m_entries; }
     QStringList texts() const;
@@ -40,6 +42,7 @@ public:
                                     const QString &initialText, QChar mask) override;
     QString saveFileName(QWidget *, const QString &caption, const QString &suggestedPath,
                          const QString &filter) override;
+    QString openFileName(QWidget *, const QString &caption, const QString &filter) override;
 
 private:
     Prompt::Handler *m_previous;
@@ -47,4 +50,5 @@ private:
     QList<bool> m_answers;
     QStringList m_passwords;
     QStringList m_saveFiles;
+    QStringList m_openFiles;
 };
