@@ -1,6 +1,7 @@
 #include "GridQuery.h"
 
 #include "db/SharedConnection.h"
+#include "search/ContainsIndex.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,18 +16,6 @@ QString subSelect(const QString &sql)
     while (s.endsWith(QLatin1Char(';')))
         s = s.chopped(1).trimmed();
     return s;
-}
-
-// Text for a "contains" pattern: the wildcard characters of like are matched literally.
-QString likePattern(const QString &text)
-{
-    QString escaped;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
 } // namespace
@@ -124,12 +113,9 @@ Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilte
         first = false;
         const QString column = QStringLiteral("t.") + quoteIdentifier(f.field);
         if (f.kind == FilterKind::Contains) {
-            // Latin letters in any case: SQLite's like already ignores their case, the
-            // server needs ilike.
-            const bool server = SharedConnection::dialect() == SqlDialect::Server;
             st.text(QStringLiteral("cast(") + column + QStringLiteral(" as text)") +
-                    (server ? QStringLiteral(" ilike ") : QStringLiteral(" like ")))
-                .value(likePattern(f.value.toString()))
+                    ContainsIndex::likeOperator(SharedConnection::dialect()))
+                .value(ContainsIndex::likePattern(f.value.toString()))
                 .text(QStringLiteral(" escape '\\'"));
         } else if (f.value.isNull() || !f.value.isValid()) {
             st.text(column + QStringLiteral(" is null"));
