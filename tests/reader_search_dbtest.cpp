@@ -81,6 +81,17 @@ QStringList found(const QString &choice, const QString &text)
     return s.ok ? numbersOf(s.statement) : QStringList{QStringLiteral("REFUSED"), s.message};
 }
 
+// The readers whose column holds the text, by the plain like of the database (ilike on the
+// server, for Latin letters in any case), without any index.
+QStringList byPlainLike(const QString &column, const QString &text)
+{
+    const bool server = SharedConnection::dialect() == SqlDialect::Server;
+    Statement st(QStringLiteral("select * from 读者库 where cast(%1 as text)%2")
+                     .arg(column, server ? QStringLiteral(" ilike ") : QStringLiteral(" like ")));
+    st.value(ContainsIndex::likePattern(text)).text(QStringLiteral(" escape '\\' order by 1,2"));
+    return numbersOf(st);
+}
+
 bool rebuildIndex()
 {
     QStringList notes;
@@ -99,6 +110,8 @@ class ReaderSearchTest : public QObject {
 private slots:
     void containsFindsWhatPlainLikeFinds_data();
     void containsFindsWhatPlainLikeFinds();
+    void likeWhereCaseCannotMatter_data();
+    void likeWhereCaseCannotMatter();
     void indexFollowsChangesOfReaders();
     void indexMadeWithLibraryAndByUpgrade();
     void refusedConditions_data();
@@ -153,6 +166,10 @@ void ReaderSearchTest::containsFindsWhatPlainLikeFinds_data()
                                   << "g \"" << QStringList{"S5"};
     QTest::newRow("letters outside ASCII") << "读者姓名"
                                            << "ärg" << QStringList{"?"};
+    QTest::newRow("hanzi and a letter") << "读者姓名"
+                                        << "三丰A" << QStringList{};
+    QTest::newRow("sign and a letter") << "读者姓名"
+                                       << "_C" << QStringList{"S3"};
     QTest::newRow("demo name part") << "读者姓名"
                                     << "欧阳" << QStringList{};
     QTest::newRow("number digits") << "读者编号"
@@ -169,8 +186,9 @@ void ReaderSearchTest::containsFindsWhatPlainLikeFinds_data()
                                           << "学院" << QStringList{};
 }
 
-// The index only narrows the rows to look at: with it and without it, the same readers in
-// the same order, whatever the text.
+// The index only narrows the rows to look at, and like stands for ilike on the server only
+// where case cannot matter: with the index and without it, the readers the plain like (ilike)
+// finds, in the same order, whatever the text.
 void ReaderSearchTest::containsFindsWhatPlainLikeFinds()
 {
     QFETCH(QString, column);
@@ -193,17 +211,46 @@ void ReaderSearchTest::containsFindsWhatPlainLikeFinds()
     QCOMPARE(usesIndex, served);
     const QStringList withIndex = numbersOf(indexed.statement);
     QVERIFY2(withIndex.value(0) != QLatin1String("ERROR"), qPrintable(withIndex.join(' ')));
+    QCOMPARE(withIndex, byPlainLike(ReaderSearch::columnOf(column), text));
 
     QVERIFY(ContainsIndex::drop(t.db(), t.dialect(), &error));
     const ReaderSearch::Search plain = contains(column, text);
     QVERIFY(!plain.statement.sql().contains(QStringLiteral(" match ")));
-    QCOMPARE(withIndex, numbersOf(plain.statement));
+    QCOMPARE(numbersOf(plain.statement), withIndex);
 
     if (specials != QStringList{"?"})
         QCOMPARE(specialsOnly(withIndex), specials);
     // The demo readers are found as well (names and numbers of the generated library).
     if (text == QLatin1String("000") || text == QLatin1String("0001"))
         QVERIFY(!withIndex.isEmpty());
+}
+
+void ReaderSearchTest::likeWhereCaseCannotMatter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("server");
+    QTest::newRow("hanzi") << "张三"
+                           << " like ";
+    QTest::newRow("digits and signs") << "0%_'\\"
+                                      << " like ";
+    QTest::newRow("Latin letter") << "三丰a"
+                                  << " ilike ";
+    QTest::newRow("capital") << "X"
+                             << " ilike ";
+    QTest::newRow("letter outside ASCII") << "ä"
+                                          << " ilike ";
+    QTest::newRow("full-width letter") << "ａ"
+                                       << " ilike ";
+}
+
+// On the server like takes the place of ilike only for texts without letters that have a
+// case; the embedded database's like already ignores the case of Latin letters.
+void ReaderSearchTest::likeWhereCaseCannotMatter()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, server);
+    QCOMPARE(ContainsIndex::likeOperator(SqlDialect::Server, text), server);
+    QCOMPARE(ContainsIndex::likeOperator(SqlDialect::Embedded, text), QStringLiteral(" like "));
 }
 
 void ReaderSearchTest::indexFollowsChangesOfReaders()

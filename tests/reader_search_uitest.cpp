@@ -6,9 +6,9 @@
 #include "TestDb.h"
 
 #include "ExcelExport.h"
+#include "MainUt.h"
 #include "ReportPreview.h"
 #include "ResultGrid.h"
-#include "app/WindowRegistry.h"
 #include "db/LoginContext.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
@@ -21,6 +21,7 @@
 #include "readers/RdEditUt.h"
 #include "readers/RdSearchUt.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -558,19 +559,37 @@ void ReaderSearchUiTest::mainWindowCommands()
 {
     TestDb t;
     TSGL_FRESH_DB(t);
+    QVERIFY(insertReader("R1", "张三", "2024-03-01 10:00:00"));
     allow();
-    WindowRegistry::registerAll();
-    QWidget parent;
-    for (const char *command : {"读者管理", "添加读者"}) {
-        const WindowRegistry::Factory factory = WindowRegistry::find(QString::fromUtf8(command));
-        QVERIFY2(factory, command);
-        std::unique_ptr<QWidget> window(factory(&parent));
-        QVERIFY(window);
-        const bool right = QByteArray(command) == "读者管理"
-                               ? qobject_cast<TRdSearchFm *>(window.get()) != nullptr
-                               : qobject_cast<TRdAddFm *>(window.get()) != nullptr;
-        QVERIFY2(right, command);
-    }
+    TMainFm main(loginContext());
+    // The menu entry and the tool button open one reader management, modal, filling the
+    // screen.
+    main.menuAction(QStringLiteral("读者管理"))->trigger();
+    QPointer<QWidget> readers = main.openWindow(QStringLiteral("读者管理"));
+    QVERIFY(qobject_cast<TRdSearchFm *>(readers));
+    QVERIFY(readers->isVisible());
+    QCOMPARE(readers->windowModality(), Qt::ApplicationModal);
+    QVERIFY(readers->windowState() & Qt::WindowMaximized);
+    QCOMPARE(qobject_cast<TRdSearchFm *>(readers)->grid()->rowCount(), 1);
+    main.toolAction(QStringLiteral("读者管理"))->trigger();
+    QCOMPARE(main.openWindow(QStringLiteral("读者管理")), readers.data());
+    readers->close();
+    QTRY_VERIFY(!readers);
+
+    main.menuAction(QStringLiteral("添加读者"))->trigger();
+    QPointer<QWidget> add = main.openWindow(QStringLiteral("添加读者"));
+    QVERIFY(qobject_cast<TRdAddFm *>(add));
+    QCOMPARE(add->windowModality(), Qt::ApplicationModal);
+    add->close();
+    QTRY_VERIFY(!add);
+
+    // Without the permissions the commands cannot be chosen.
+    loginContext().qxrd = false;
+    loginContext().qxadddata = false;
+    TMainFm restricted(loginContext());
+    QVERIFY(!restricted.menuAction(QStringLiteral("读者管理"))->isEnabled());
+    QVERIFY(!restricted.toolAction(QStringLiteral("读者管理"))->isEnabled());
+    QVERIFY(!restricted.menuAction(QStringLiteral("添加读者"))->isEnabled());
 }
 
 QTEST_MAIN(ReaderSearchUiTest)

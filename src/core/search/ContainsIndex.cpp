@@ -255,11 +255,15 @@ QString likePattern(const QString &text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-QString likeOperator(SqlDialect dialect)
+QString likeOperator(SqlDialect dialect, const QString &text)
 {
-    // Latin letters in any case: SQLite's like already ignores their case, the server needs
-    // ilike.
-    return dialect == SqlDialect::Server ? QStringLiteral(" ilike ") : QStringLiteral(" like ");
+    if (dialect != SqlDialect::Server)
+        return QStringLiteral(" like ");
+    for (const char32_t c : text.toUcs4()) {
+        if (QChar::toLower(c) != c || QChar::toUpper(c) != c || QChar::toTitleCase(c) != c)
+            return QStringLiteral(" ilike ");
+    }
+    return QStringLiteral(" like ");
 }
 
 QString ftsTable(const QString &table)
@@ -308,7 +312,7 @@ void appendContains(Statement &statement, const QString &table, const QString &c
     const QString subject = isTextColumn(table, column)
                                 ? col
                                 : QStringLiteral("cast(") + col + QStringLiteral(" as text)");
-    statement.text(subject + likeOperator(dialect))
+    statement.text(subject + likeOperator(dialect, text))
         .value(likePattern(text))
         .text(QStringLiteral(" escape '\\'"));
 }
