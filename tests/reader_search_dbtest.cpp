@@ -114,6 +114,7 @@ private slots:
     void likeWhereCaseCannotMatter();
     void indexFollowsChangesOfReaders();
     void indexMadeWithLibraryAndByUpgrade();
+    void indexThatCannotBeBuiltIsToldAndLeftOut();
     void refusedConditions_data();
     void refusedConditions();
     void searchesByEachKindOfCondition();
@@ -366,6 +367,35 @@ void ReaderSearchTest::indexMadeWithLibraryAndByUpgrade()
         QVERIFY(s2.statement.sql().contains(" match "));
         QCOMPARE(numbersOf(s2.statement), QStringList{"U2"});
     }
+}
+
+// A reader table of another shape (without 读者姓名) gets no index: the upgrade says so and
+// goes on, leaves nothing of the index behind, and the other columns are searched by like.
+void ReaderSearchTest::indexThatCannotBeBuiltIsToldAndLeftOut()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QString error;
+    QVERIFY(ContainsIndex::drop(t.db(), t.dialect(), &error));
+    for (const char *sql : {"drop table 读者库",
+                            "create table 读者库 (读者编号 varchar not null primary key, 类别 "
+                            "varchar)",
+                            "insert into 读者库 values ('X1', '学生')"})
+        QVERIFY2(Statement(QString::fromUtf8(sql)).run(&error), qPrintable(error));
+    QStringList notes;
+    QVERIFY2(SchemaUpgrade::run(t.db(), t.dialect(), &notes, &error), qPrintable(error));
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().startsWith(QStringLiteral("数据表 读者库 的模糊查询索引无法建立; "
+                                                     "模糊查询照常可用")),
+             qPrintable(notes.first()));
+    const QString leftovers =
+        t.dialect() == SqlDialect::Server
+            ? QStringLiteral("select count(*) from pg_indexes where indexname like '%trgm'")
+            : QStringLiteral("select count(*) from sqlite_master where name like '读者库_全文%'");
+    QCOMPARE(scalar(leftovers).toInt(), 0);
+    QVERIFY(!ContainsIndex::isBuilt(t.db(), QStringLiteral("读者库")));
+    QCOMPARE(found("读者编号", "X1"), QStringList{"X1"});
+    QCOMPARE(found("类别", "学生"), QStringList{"X1"});
 }
 
 void ReaderSearchTest::refusedConditions_data()

@@ -118,6 +118,7 @@ private slots:
     void buttonsFollowPermissions();
     void deleteAsksAndKeepsReadersWithLoans();
     void reportsAndExport();
+    void longReportsAskFirst();
     void opensTheReaderWindows();
     void mainWindowCommands();
 };
@@ -481,6 +482,35 @@ void ReaderSearchUiTest::reportsAndExport()
     QCOMPARE(sheet.cell(1, 0).toString(), QStringLiteral("R2"));
     QCOMPARE(sheet.cell(2, 1).toString(), QStringLiteral("张三"));
     QVERIFY(prompts.entries().isEmpty());
+}
+
+void ReaderSearchUiTest::longReportsAskFirst()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    QVERIFY(Statement(QStringLiteral(
+                          "with recursive n(i) as (select 1 union all select i+1 from n where "
+                          "i<5001) insert into 读者库 (读者编号, 读者姓名) select 'N'||i, '读者' "
+                          "from n"))
+                .run());
+    allow();
+    TRdSearchFm w;
+    ReportRecorder reports;
+    PromptRecorder prompts;
+    // The list of 5,001 readers is short enough; their cards are not.
+    click(&w, QStringLiteral("打印报表"));
+    QCOMPARE(reports.models().size(), 1);
+    QVERIFY(prompts.entries().isEmpty());
+    prompts.answer(false);
+    click(&w, QStringLiteral("借阅证"));
+    QCOMPARE(prompts.texts(),
+             QStringList{"借阅证约有 10002 页, 生成和预览需要一些时间. 是否继续?"});
+    QCOMPARE(prompts.entries().first().defaultAnswer, Prompt::Answer::Yes);
+    QCOMPARE(reports.models().size(), 1);
+    prompts.answer(true);
+    click(&w, QStringLiteral("借阅证"));
+    QCOMPARE(reports.models().size(), 3);
+    QCOMPARE(reports.last().pageCount(), 5001);
 }
 
 void ReaderSearchUiTest::opensTheReaderWindows()
