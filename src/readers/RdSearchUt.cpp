@@ -232,12 +232,11 @@ void TRdSearchFm::search()
     c.from = m_from->date();
     c.to = m_to->date();
     const ReaderSearch::Search s = ReaderSearch::build(c);
+    m_value->setText(s.value); // trimmed, or emptied after a card number
     if (!s.ok) {
-        m_value->setText(s.value);
         Prompt::warning(this, s.message);
         return;
     }
-    m_value->setText(s.value);
     showStatement(s.statement);
 }
 
