@@ -68,6 +68,8 @@ private slots:
     void sortWrapsTheStatement();
     void unknownColumnsNeverReachTheSql_data();
     void unknownColumnsNeverReachTheSql();
+    void baseOrderLeftOutWhereItCannotCount_data();
+    void baseOrderLeftOutWhereItCannotCount();
     void distinctValuesIgnoreTheirOwnFilter();
     void rowsArePagedAndCounted();
     void failingStatementReportsTheDatabaseError();
@@ -208,6 +210,59 @@ void GridQueryTest::unknownColumnsNeverReachTheSql()
     QCOMPARE(count, qint64(5));
     QVERIFY(sums.value(0).isNull());
     QCOMPARE(scalar(QStringLiteral("select count(*) from 图书")).toInt(), 5);
+}
+
+void GridQueryTest::baseOrderLeftOutWhereItCannotCount_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<bool>("leftOut");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("unsorted");
+    const QStringList all = {"B001", "B002", "B003", "B004", "B005"};
+    QTest::newRow("by positions") << "select * from 图书 order by 1,2" << true << 5 << all;
+    QTest::newRow("by names and directions")
+        << "select * from 图书 ORDER  BY 数量 desc, 编号 Asc" << true << 5
+        << QStringList{"B004", "B001", "B003", "B002", "B005"};
+    QTest::newRow("closing semicolon") << "select * from 图书 order by 编号 desc;" << true << 5
+                                       << QStringList{"B005", "B004", "B003", "B002", "B001"};
+    // What an order at the end decides stays: the rows a limit keeps, quoted text, a
+    // sub-select's own order.
+    QTest::newRow("with a limit") << "select * from 图书 order by 编号 limit 2" << false << 2
+                                  << QStringList{"B001", "B002"};
+    QTest::newRow("inside quotes") << "select * from 图书 where 名称 <> 'x order by 1'" << false
+                                   << 5 << QStringList{};
+    QTest::newRow("inside a sub-select")
+        << "select * from (select * from 图书 order by 编号 desc) s" << false << 5
+        << QStringList{};
+    QTest::newRow("an expression") << "select * from 图书 order by 数量 + 1" << false << 5
+                                   << QStringList{"B005", "B002", "B003", "B001", "B004"};
+}
+
+// The totals and a sort made outside have no use for the base's own order; the unsorted rows
+// keep it.
+void GridQueryTest::baseOrderLeftOutWhereItCannotCount()
+{
+    QFETCH(QString, base);
+    QFETCH(bool, leftOut);
+    QFETCH(int, count);
+    QFETCH(QStringList, unsorted);
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    insertBooks();
+    GridQuery query = loaded(base);
+    query.setTieBreaker(QStringLiteral("编号"));
+    const QString totals = query.totals({QStringLiteral("数量")}).sql();
+    QCOMPARE(!totals.contains(QStringLiteral("order"), Qt::CaseInsensitive),
+             leftOut || !base.contains(QStringLiteral("order"), Qt::CaseInsensitive));
+    QVERIFY(totals.contains(QStringLiteral("'x order by 1'")) == base.contains("'x order by 1'"));
+    qint64 rows = 0;
+    QVERIFY(query.loadTotals({QStringLiteral("数量")}, &rows, nullptr));
+    QCOMPARE(rows, qint64(count));
+    if (!unsorted.isEmpty())
+        QCOMPARE(numbersOf(query), unsorted);
+    QVERIFY(query.setSort(QStringLiteral("名称"), Qt::AscendingOrder));
+    QCOMPARE(numbersOf(query).size(), count);
+    QCOMPARE(query.rows().sql().contains(QStringLiteral("order by 1,2")), false);
 }
 
 void GridQueryTest::distinctValuesIgnoreTheirOwnFilter()

@@ -1,6 +1,7 @@
 #include "WindowRegistry.h"
 
 #include "admin/AdminWindows.h"
+#include "readers/ReaderWindows.h"
 
 #include <QHash>
 
@@ -33,6 +34,7 @@ void registerAll()
         return;
     done = true;
     registerAdminWindows();
+    registerReaderWindows();
 }
 
 } // namespace WindowRegistry

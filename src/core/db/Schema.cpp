@@ -3,6 +3,7 @@
 #include "LoginContext.h"
 #include "Statement.h"
 #include "admin/PasswordHash.h"
+#include "search/ContainsIndex.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -279,16 +280,22 @@ const Table *findTable(const QString &name)
     return nullptr;
 }
 
-QString checkedColumn(const QString &table, const QString &column)
+const Column *findColumn(const QString &table, const QString &column)
 {
     const Table *t = findTable(table);
     if (!t)
-        return QString();
+        return nullptr;
     for (const Column &c : t->columns) {
         if (c.name.compare(column.trimmed(), Qt::CaseInsensitive) == 0)
-            return c.name;
+            return &c;
     }
-    return QString();
+    return nullptr;
+}
+
+QString checkedColumn(const QString &table, const QString &column)
+{
+    const Column *c = findColumn(table, column);
+    return c ? c->name : QString();
 }
 
 int textWidth(const QString &table, const QString &column)
@@ -399,7 +406,14 @@ bool create(QSqlDatabase db, SqlDialect dialect, QString *error)
     }
     if (!insertDefaultRows(db, error))
         return false;
-    return tx.commit(error);
+    if (!tx.commit(error))
+        return false;
+    // The search indexes come after: a database that cannot build them (no trigram
+    // tokenizer, no pg_trgm) is still a library, searched without them; the upgrade at the
+    // next opening says why they are missing.
+    QString ignored;
+    ContainsIndex::ensure(db, dialect, nullptr, &ignored);
+    return true;
 }
 
 } // namespace Schema

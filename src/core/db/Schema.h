@@ -41,6 +41,8 @@ struct Index {
 const QVector<Table> &tables();
 const QVector<Index> &indexes();
 const Table *findTable(const QString &name);
+// The column of the table (matched without regard to case), or nullptr.
+const Column *findColumn(const QString &table, const QString &column);
 // The real column name of the table (matched without regard to case), or an empty text.
 // Names that come from a choice are checked here before they enter SQL text.
 QString checkedColumn(const QString &table, const QString &column);

@@ -2,6 +2,7 @@
 
 #include "Schema.h"
 #include "Statement.h"
+#include "search/ContainsIndex.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -201,9 +202,10 @@ bool run(QSqlDatabase db, SqlDialect dialect, QStringList *notes, QString *error
 {
     if (error)
         error->clear();
-    if (dialect == SqlDialect::Server)
-        return addOrderColumns(db, error);
-    return makeKeysNotNull(db, notes, error);
+    const bool tablesDone = dialect == SqlDialect::Server ? addOrderColumns(db, error)
+                                                          : makeKeysNotNull(db, notes, error);
+    // After the tables: writing a table anew drops its triggers, which the index needs.
+    return tablesDone && ContainsIndex::ensure(db, dialect, notes, error);
 }
 
 } // namespace SchemaUpgrade

@@ -14,7 +14,9 @@
 //   already there are numbered in the order the server holds them);
 // - on the embedded database, the key columns become NOT NULL (the table is written anew
 //   with the same rows, rowids and indexes). A table whose key column holds NULL is left as
-//   it is and reported, since those rows cannot be found by their key.
+//   it is and reported, since those rows cannot be found by their key;
+// - the trigram indexes of the "contains" searches are built where missing (ContainsIndex);
+//   what the database cannot build is reported and the searches go on without them.
 namespace SchemaUpgrade {
 
 // Runs the missing steps. The notes say what could not be upgraded and why; false with the

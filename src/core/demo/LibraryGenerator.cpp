@@ -8,6 +8,7 @@
 #include "db/Money.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
+#include "search/ContainsIndex.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -165,6 +166,8 @@ bool LibraryGenerator::Run::execute(QString *error)
             if (!run(QStringLiteral("drop index if exists ") + ix.name, error))
                 return false;
         }
+        if (!ContainsIndex::drop(m_db, SqlDialect::Embedded, error))
+            return false;
     }
     const bool ok = phase(QStringLiteral("参考数据"), &Run::referenceLists, error) &&
                     phase(QStringLiteral("准备"), &Run::plan, error) &&
@@ -569,6 +572,15 @@ bool LibraryGenerator::Run::indexes(QString *error, qint64 *rows)
             return false;
         ++*rows;
     }
+    // The search indexes, built from the rows now there instead of row by row.
+    QStringList notes;
+    if (!ContainsIndex::ensure(m_db, SqlDialect::Embedded, &notes, error))
+        return false;
+    if (!notes.isEmpty()) {
+        *error = notes.join(QLatin1Char('\n'));
+        return false;
+    }
+    *rows += ContainsIndex::indexed().size();
     return true;
 }
 

@@ -1,7 +1,9 @@
 #include "GridQuery.h"
 
 #include "db/SharedConnection.h"
+#include "search/ContainsIndex.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -17,18 +19,6 @@ QString subSelect(const QString &sql)
     return s;
 }
 
-// Text for a "contains" pattern: the wildcard characters of like are matched literally.
-QString likePattern(const QString &text)
-{
-    QString escaped;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
-}
-
 } // namespace
 
 GridQuery::GridQuery(const Statement &base)
@@ -39,6 +29,7 @@ GridQuery::GridQuery(const Statement &base)
 void GridQuery::setBase(const Statement &base)
 {
     m_base = Statement(subSelect(base.sql()), base.values());
+    m_unorderedBase = withoutTrailingOrder(m_base.sql());
     m_fields.clear();
     m_sortField.clear();
     m_sortOrder = Qt::AscendingOrder;
@@ -111,9 +102,47 @@ QString GridQuery::quoteIdentifier(const QString &name)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
-Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilterOf) const
+QString GridQuery::withoutTrailingOrder(const QString &sql)
 {
-    Statement st(QStringLiteral("select ") + selectList + QStringLiteral(" from (") + m_base.sql() +
+    auto isWordChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+    int depth = 0;
+    QChar quote;
+    int lastOrder = -1;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar(); // a doubled quote closes and opens again
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"'))
+            quote = c;
+        else if (c == QLatin1Char('('))
+            ++depth;
+        else if (c == QLatin1Char(')'))
+            --depth;
+        else if (depth == 0 && (i == 0 || !isWordChar(sql[i - 1])) &&
+                 QStringView(sql).mid(i, 5).compare(QLatin1String("order"), Qt::CaseInsensitive) ==
+                     0 &&
+                 (i + 5 >= sql.size() || !isWordChar(sql[i + 5])))
+            lastOrder = i;
+    }
+    if (lastOrder < 0)
+        return sql;
+    static const QRegularExpression tail(
+        QStringLiteral("^order\\s+by\\s+(?:[\\w.\"]+(?:\\s+(?:asc|desc))?\\s*,\\s*)*"
+                       "[\\w.\"]+(?:\\s+(?:asc|desc))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    if (!tail.match(QStringView(sql).mid(lastOrder)).hasMatch())
+        return sql;
+    return sql.left(lastOrder).trimmed();
+}
+
+Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilterOf,
+                             bool keepBaseOrder) const
+{
+    const QString base = keepBaseOrder ? m_base.sql() : m_unorderedBase;
+    Statement st(QStringLiteral("select ") + selectList + QStringLiteral(" from (") + base +
                      QStringLiteral(") t"),
                  m_base.values());
     bool first = true;
@@ -124,12 +153,9 @@ Statement GridQuery::wrapped(const QString &selectList, const QString &skipFilte
         first = false;
         const QString column = QStringLiteral("t.") + quoteIdentifier(f.field);
         if (f.kind == FilterKind::Contains) {
-            // Latin letters in any case: SQLite's like already ignores their case, the
-            // server needs ilike.
-            const bool server = SharedConnection::dialect() == SqlDialect::Server;
             st.text(QStringLiteral("cast(") + column + QStringLiteral(" as text)") +
-                    (server ? QStringLiteral(" ilike ") : QStringLiteral(" like ")))
-                .value(likePattern(f.value.toString()))
+                    ContainsIndex::likeOperator(SharedConnection::dialect(), f.value.toString()))
+                .value(ContainsIndex::likePattern(f.value.toString()))
                 .text(QStringLiteral(" escape '\\'"));
         } else if (f.value.isNull() || !f.value.isValid()) {
             st.text(column + QStringLiteral(" is null"));
@@ -169,7 +195,9 @@ Statement GridQuery::probe() const
 
 Statement GridQuery::rows() const
 {
-    return wrapped(QStringLiteral("*")).text(orderClause());
+    // Sorted outside, the base's own order is work for nothing.
+    const QString order = orderClause();
+    return wrapped(QStringLiteral("*"), QString(), order.isEmpty()).text(order);
 }
 
 Statement GridQuery::reversedPage(qint64 offsetFromEnd, int limit) const

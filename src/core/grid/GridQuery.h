@@ -12,6 +12,10 @@
 //   select * from (<base>) t where <filters> order by <sort> limit N offset M
 //   select count(*), sum("价格"), sum("数量") from (<base>) t where <filters>
 //
+// An order at the end of the base ("... order by 1,2") is left out where it cannot count:
+// in the totals and the distinct values, and when the rows are sorted outside. Counting the
+// rows of an ordered sub-select would read every row in that order first.
+//
 // Column names for sort and filter come from the user's choice; they enter the SQL text only
 // after they were found among the real field names of the base result, and then quoted.
 class GridQuery {
@@ -85,12 +89,18 @@ public:
     bool loadFieldNames(QString *error = nullptr);
 
     static QString quoteIdentifier(const QString &name);
+    // The statement text without an "order by <columns>" at its end (outside parentheses and
+    // quotes, with nothing after it but the columns and their directions); otherwise the text
+    // as it is.
+    static QString withoutTrailingOrder(const QString &sql);
 
 private:
-    Statement wrapped(const QString &selectList, const QString &skipFilterOf = QString()) const;
+    Statement wrapped(const QString &selectList, const QString &skipFilterOf = QString(),
+                      bool keepBaseOrder = false) const;
     QString orderClause(bool reversed = false) const;
 
     Statement m_base;
+    QString m_unorderedBase; // the base's text without the order at its end
     QStringList m_fields;
     QString m_sortField;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

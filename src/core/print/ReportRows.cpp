@@ -21,6 +21,30 @@ bool ReportRows::load(const Statement &statement, QString *error)
     return true;
 }
 
+bool ReportRows::load(const Statement &statement, const QStringList &onlyFields, QString *error)
+{
+    QSqlQuery q = statement.exec();
+    if (q.lastError().isValid() || !q.isActive()) {
+        if (error)
+            *error = Statement::lastError(q);
+        return false;
+    }
+    const QSqlRecord layout = q.record();
+    QVector<QPair<int, int>> columns; // result column -> field index
+    for (const QString &field : onlyFields) {
+        const int column = layout.indexOf(field);
+        if (column >= 0)
+            columns.append({column, ensureField(layout.fieldName(column))});
+    }
+    while (q.next()) {
+        QVariantList row(m_fields.size());
+        for (const auto &c : columns)
+            row[c.second] = q.value(c.first);
+        m_rows.append(row);
+    }
+    return true;
+}
+
 void ReportRows::append(const QSqlRecord &record)
 {
     QVariantList row(m_fields.size());

@@ -18,6 +18,9 @@ public:
 
     // Every row of the statement; false with the database's message on failure.
     bool load(const Statement &statement, QString *error = nullptr);
+    // The same, keeping only the named fields (those the template prints): a long result
+    // then costs no memory for the columns nobody prints, pictures above all.
+    bool load(const Statement &statement, const QStringList &onlyFields, QString *error = nullptr);
     void append(const QSqlRecord &record);
     // A row from field/value pairs; fields not known yet are added.
     void append(const QVariantMap &values);
