@@ -111,12 +111,8 @@ TRdAddFm::TRdAddFm(QWidget *parent)
     connect(save, &QPushButton::clicked, this, &TRdAddFm::saveClicked);
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
 
-    fields->showClassAndFaculty(loginContext().showClass, loginContext().showFaculty);
     // The lists are read once: the window starts afresh at every opening.
-    QString error;
-    fields->fillLists(ReaderRegistration::loadPickLists(&error));
-    if (!error.isEmpty())
-        Prompt::error(this, QStringLiteral("读取下拉列表失败:\n") + error);
+    fields->prepare(this);
     setInitialValues();
 }
 

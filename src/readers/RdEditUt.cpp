@@ -144,11 +144,8 @@ TRdEditFm::TRdEditFm(const QSqlRecord &reader, QWidget *parent)
     // 取消 and the close box alike leave the reader as stored, the photo too.
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    fields->showClassAndFaculty(loginContext().showClass, loginContext().showFaculty);
-    QString error;
-    fields->fillLists(ReaderRegistration::loadPickLists(&error));
-    if (!error.isEmpty())
-        Prompt::error(this, QStringLiteral("读取下拉列表失败:\n") + error);
+    // The lists are read once: the window starts afresh at every opening.
+    fields->prepare(this);
     showRecord();
 }
 

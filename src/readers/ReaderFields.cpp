@@ -1,5 +1,7 @@
 #include "ReaderFields.h"
 
+#include "Prompt.h"
+#include "db/LoginContext.h"
 #include "readers/ReaderRegistration.h"
 
 #include <QComboBox>
@@ -95,6 +97,15 @@ void ReaderFields::fillLists(const ReaderRegistration::PickLists &lists)
         box->addItems(items);
         box->setCurrentText(text);
     }
+}
+
+void ReaderFields::prepare(QWidget *messageParent)
+{
+    showClassAndFaculty(loginContext().showClass, loginContext().showFaculty);
+    QString error;
+    fillLists(ReaderRegistration::loadPickLists(&error));
+    if (!error.isEmpty())
+        Prompt::error(messageParent, QStringLiteral("读取下拉列表失败:\n") + error);
 }
 
 void ReaderFields::showClassAndFaculty(bool showClass, bool showFaculty)

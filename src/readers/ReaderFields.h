@@ -37,6 +37,9 @@ public:
     const QMap<QString, QLabel *> &captions() const { return m_captions; }
 
     void fillLists(const ReaderRegistration::PickLists &lists);
+    // What both windows do when they open: 班级/院系 as the login's settings say, and the
+    // lists read once; a list that cannot be read is said to the user over messageParent.
+    void prepare(QWidget *messageParent);
     // 班级 and 院系, caption and input, as the library settings say.
     void showClassAndFaculty(bool showClass, bool showFaculty);
     void setTexts(const QMap<QString, QString> &texts);
