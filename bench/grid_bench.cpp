@@ -48,37 +48,13 @@ bool prepare(const QString &path, QString *error)
 // Opens (and on the first run creates and fills) the benchmark database on a server.
 bool prepareServer(const QString &setup, QString *error)
 {
-    const QStringList p = setup.split(QLatin1Char(':'));
-    if (p.size() < 3) {
-        *error = QStringLiteral("--server wants HOST:PORT:USER");
-        return false;
-    }
-    const QString server = p[0] + QLatin1Char(':') + p[1];
-    const QString name = QStringLiteral("tsgl_grid_bench");
     bool fresh = false;
-    {
-        const QString admin =
-            ConnectionString::forServer(server, QStringLiteral("postgres"), p[2], {});
-        if (!SharedConnection::openNamed(QStringLiteral("bench-admin"), admin, SqlDialect::Server,
-                                         error))
-            return false;
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench-admin"), false));
-        q.exec(QStringLiteral("select 1 from pg_database where datname='%1'").arg(name));
-        if (!q.next()) {
-            fresh = true;
-            if (!q.exec(QStringLiteral("create database %1").arg(name))) {
-                *error = Statement::lastError(q);
-                return false;
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
-    if (!SharedConnection::open(ConnectionString::forServer(server, name, p[2], {}),
-                                SqlDialect::Server, error))
+    if (!openServerDatabase(setup, QStringLiteral("tsgl_grid_bench"), &fresh, error))
         return false;
     if (!fresh)
         return true;
-    std::printf("generating 1,000,000 books into %s on %s\n", qPrintable(name), qPrintable(server));
+    std::printf("generating 1,000,000 books into %s on %s\n",
+                qPrintable(QStringLiteral("tsgl_grid_bench")), qPrintable(setup));
     return Schema::create(SharedConnection::database(), SqlDialect::Server, error) &&
            LibraryGenerator(SharedConnection::database()).generate(benchSize(), error);
 }

@@ -11,6 +11,7 @@
 // give it a copy (cp /tmp/big.db /tmp/readers.db). With --server the same runs on the
 // PostgreSQL database tsgl_reader_bench of that server, filled with 200,000 readers on the
 // first run.
+#include "BenchDatabase.h"
 #include "ResultGrid.h"
 #include "db/ConnectionString.h"
 #include "db/LoginContext.h"
@@ -74,37 +75,13 @@ void plan(const char *what, const Statement &st)
 
 bool prepareServer(const QString &setup, QString *error)
 {
-    const QStringList p = setup.split(QLatin1Char(':'));
-    if (p.size() < 3) {
-        *error = QStringLiteral("--server wants HOST:PORT:USER");
-        return false;
-    }
-    const QString server = p[0] + QLatin1Char(':') + p[1];
-    const QString name = QStringLiteral("tsgl_reader_bench");
     bool fresh = false;
-    {
-        const QString admin =
-            ConnectionString::forServer(server, QStringLiteral("postgres"), p[2], {});
-        if (!SharedConnection::openNamed(QStringLiteral("bench-admin"), admin, SqlDialect::Server,
-                                         error))
-            return false;
-        QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench-admin"), false));
-        q.exec(QStringLiteral("select 1 from pg_database where datname='%1'").arg(name));
-        if (!q.next()) {
-            fresh = true;
-            if (!q.exec(QStringLiteral("create database %1").arg(name))) {
-                *error = Statement::lastError(q);
-                return false;
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
-    if (!SharedConnection::open(ConnectionString::forServer(server, name, p[2], {}),
-                                SqlDialect::Server, error))
+    if (!openServerDatabase(setup, QStringLiteral("tsgl_reader_bench"), &fresh, error))
         return false;
     if (!fresh)
         return true;
-    std::printf("generating 200,000 readers into %s on %s\n", qPrintable(name), qPrintable(server));
+    std::printf("generating 200,000 readers into %s on %s\n",
+                qPrintable(QStringLiteral("tsgl_reader_bench")), qPrintable(setup));
     LibraryGenerator::Size size;
     size.books = 1000;
     size.readers = 200000;
