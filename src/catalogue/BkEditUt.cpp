@@ -147,6 +147,9 @@ TBkEditFm::TBkEditFm(const QSqlRecord &book, QWidget *parent)
 
     auto *stockButton = new QPushButton(QStringLiteral("修改"), this);
     auto *runButton = new QPushButton(QStringLiteral("Run"), this);
+    // Narrow buttons leave the document path and the count their room.
+    stockButton->setFixedWidth(56);
+    runButton->setFixedWidth(56);
     auto *grid = new QGridLayout;
     for (int side = 0; side < sides.size(); ++side) {
         grid->setColumnStretch(side * 3 + 1, 1);
@@ -200,7 +203,7 @@ TBkEditFm::TBkEditFm(const QSqlRecord &book, QWidget *parent)
             } else {
                 input = line(column);
             }
-            input->setMinimumWidth(150);
+            input->setMinimumWidth(170);
             QLabel *label = caption(column, text);
             grid->addWidget(label, row, side * 3,
                             column == kTitle ? Qt::AlignTop : Qt::Alignment());
@@ -273,6 +276,7 @@ void TBkEditFm::showRecord()
         else if (QPlainTextEdit *edit = m_texts.value(column))
             edit->setPlainText(text);
     }
+    m_lines.value(kDocument)->setToolTip(m_lines.value(kDocument)->text());
     const QDate intake = dateFromSql(m_book.value(QStringLiteral("入库时间")));
     m_intake->setDate(intake.isValid() ? intake : kNoDate);
     const QVariant quantity = m_book.value(kQuantity);
@@ -341,8 +345,10 @@ void TBkEditFm::chooseDocument()
 {
     const QString path =
         Prompt::openFileName(this, QStringLiteral("选择电子文档"), QStringLiteral("所有文件 (*)"));
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
         m_lines.value(kDocument)->setText(path);
+        m_lines.value(kDocument)->setToolTip(path);
+    }
 }
 
 void TBkEditFm::runDocument()
