@@ -105,4 +105,27 @@ Launch help(const QString &applicationDir, const QString &workingDir)
     return launch;
 }
 
+Launch document(const QString &path)
+{
+    Launch launch;
+    const QString file = path.trimmed();
+    if (file.isEmpty() || file == QStringLiteral("n")) {
+        launch.message = QStringLiteral("这本书没有电子文档。");
+        return launch;
+    }
+    const QString shown = QDir::toNativeSeparators(file);
+    if (!QFileInfo(file).isFile()) {
+        launch.message = QStringLiteral("电子文档不存在: %1").arg(shown);
+        return launch;
+    }
+    launch.program = firstInstalled(documentOpeners());
+    launch.arguments = QStringList{QFileInfo(file).absoluteFilePath()};
+    if (launch.program.isEmpty())
+        launch.message = QStringLiteral("没有可以打开电子文档的程序 (%1).\n文档在: %2")
+                             .arg(documentOpeners().join(QStringLiteral(", ")), shown);
+    launch.failedMessage =
+        QStringLiteral("无法用 %1 打开电子文档.\n文档在: %2").arg(launch.program, shown);
+    return launch;
+}
+
 } // namespace DesktopPrograms

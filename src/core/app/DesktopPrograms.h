@@ -29,5 +29,8 @@ struct Launch {
 Launch textEditor();
 Launch calculator();
 Launch help(const QString &applicationDir, const QString &workingDir);
+// A book's electronic document opened with the program the desktop has for its kind. An
+// empty path or "n" (none) and a file that is not there give a message instead.
+Launch document(const QString &path);
 
 } // namespace DesktopPrograms
