@@ -1,12 +1,7 @@
 // Placeholders so that book management can be built while these windows are written; each
-// is replaced by its own BkAddUt.cpp, BkEditUt.cpp, StockModifyUt.cpp.
-#include "BkAddUt.h"
+// is replaced by its own BkEditUt.cpp, StockModifyUt.cpp.
 #include "BkEditUt.h"
 #include "StockModifyUt.h"
-
-TBkAddFm::TBkAddFm(QWidget *parent)
-    : QDialog(parent)
-{}
 
 TBkEditFm::TBkEditFm(const QSqlRecord &, QWidget *parent)
     : QDialog(parent)
