@@ -10,7 +10,8 @@ QValidator::State DecimalValidator::validate(QString &input, int &) const
         if (ascii.size() != 1)
             return Invalid;
         const QChar a = ascii.front();
-        if (!(a == QLatin1Char('.') || (a >= QLatin1Char('0') && a <= QLatin1Char('9'))))
+        if (!((a == QLatin1Char('.') && !m_wholeNumber) ||
+              (a >= QLatin1Char('0') && a <= QLatin1Char('9'))))
             return Invalid;
         c = a;
     }

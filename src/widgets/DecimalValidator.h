@@ -10,5 +10,13 @@ class DecimalValidator : public QValidator {
     Q_OBJECT
 public:
     using QValidator::QValidator;
+    // wholeNumber: digits only, for counts and numbers (no decimal point).
+    DecimalValidator(bool wholeNumber, QObject *parent)
+        : QValidator(parent)
+        , m_wholeNumber(wholeNumber)
+    {}
     State validate(QString &input, int &pos) const override;
+
+private:
+    bool m_wholeNumber = false;
 };

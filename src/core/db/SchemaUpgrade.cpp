@@ -196,14 +196,50 @@ bool makeKeysNotNull(QSqlDatabase db, QStringList *notes, QString *error)
     return true;
 }
 
+// The server: the publication date (出版时间 of books and periodicals) is text, as typed or
+// imported; a column made as a date-time by an earlier version becomes text with its values
+// as the program writes dates: "yyyy-mm-dd", a time of day kept only when it is not midnight.
+// Once done, the check is one catalogue read per table.
+bool publicationDateAsText(QSqlDatabase db, QString *error)
+{
+    for (const QString &table : {QStringLiteral("图书"), QStringLiteral("期刊")}) {
+        if (!tableExists(db, table))
+            continue;
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("select data_type from information_schema.columns where "
+                                 "table_schema=current_schema() and table_name=? and "
+                                 "column_name=?"));
+        q.addBindValue(table);
+        q.addBindValue(QStringLiteral("出版时间"));
+        if (!q.exec())
+            return fail(q, error);
+        if (!q.next() || !q.value(0).toString().startsWith(QLatin1String("timestamp")))
+            continue;
+        q.finish();
+        Transaction tx(db);
+        if (!q.exec(QStringLiteral("alter table %1 alter column 出版时间 type varchar using case "
+                                   "when 出版时间 = date_trunc('day', 出版时间) then "
+                                   "to_char(出版时间, 'YYYY-MM-DD') "
+                                   "else to_char(出版时间, 'YYYY-MM-DD HH24:MI:SS') end")
+                        .arg(table)))
+            return fail(q, error);
+        if (!tx.commit(error))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool run(QSqlDatabase db, SqlDialect dialect, QStringList *notes, QString *error)
 {
     if (error)
         error->clear();
-    const bool tablesDone = dialect == SqlDialect::Server ? addOrderColumns(db, error)
-                                                          : makeKeysNotNull(db, notes, error);
+    // The embedded database declares the publication date TEXT in both forms, so only the
+    // server changes its column type.
+    const bool tablesDone = dialect == SqlDialect::Server
+                                ? addOrderColumns(db, error) && publicationDateAsText(db, error)
+                                : makeKeysNotNull(db, notes, error);
     // After the tables: writing a table anew drops its triggers, which the index needs.
     return tablesDone && ContainsIndex::ensure(db, dialect, notes, error);
 }

@@ -11,7 +11,9 @@
 // missing, so a library in the present form is not changed and the check costs a few
 // catalogue reads:
 // - on the server, each list table gets its insertion number (the column 行序; the rows
-//   already there are numbered in the order the server holds them);
+//   already there are numbered in the order the server holds them), and the publication
+//   date 出版时间 of 图书 and 期刊, once a date-time, becomes text ("yyyy-mm-dd", a time of
+//   day kept only when it is not midnight); the embedded database declared it TEXT already;
 // - on the embedded database, the key columns become NOT NULL (the table is written anew
 //   with the same rows, rowids and indexes). A table whose key column holds NULL is left as
 //   it is and reported, since those rows cannot be found by their key;
