@@ -308,7 +308,7 @@ void ReaderSearchTest::indexMadeWithLibraryAndByUpgrade()
     auto serverIndexes = [] {
         QStringList out;
         QSqlQuery q = Statement(QStringLiteral("select indexname from pg_indexes where "
-                                               "indexname like 'ix\\_%trgm' order by 1"))
+                                               "indexname like 'ix\\_读者库\\_%trgm' order by 1"))
                           .exec();
         while (q.next())
             out << q.value(0).toString();
