@@ -308,7 +308,7 @@ void ReaderSearchTest::indexMadeWithLibraryAndByUpgrade()
     auto serverIndexes = [] {
         QStringList out;
         QSqlQuery q = Statement(QStringLiteral("select indexname from pg_indexes where "
-                                               "indexname like 'ix\\_%trgm' order by 1"))
+                                               "indexname like 'ix\\_读者库\\_%trgm' order by 1"))
                           .exec();
         while (q.next())
             out << q.value(0).toString();
@@ -390,7 +390,8 @@ void ReaderSearchTest::indexThatCannotBeBuiltIsToldAndLeftOut()
              qPrintable(notes.first()));
     const QString leftovers =
         t.dialect() == SqlDialect::Server
-            ? QStringLiteral("select count(*) from pg_indexes where indexname like '%trgm'")
+            ? QStringLiteral("select count(*) from pg_indexes where indexname like "
+                             "'%读者库%trgm'")
             : QStringLiteral("select count(*) from sqlite_master where name like '读者库_全文%'");
     QCOMPARE(scalar(leftovers).toInt(), 0);
     QVERIFY(!ContainsIndex::isBuilt(t.db(), QStringLiteral("读者库")));

@@ -1,6 +1,7 @@
 #include "WindowRegistry.h"
 
 #include "admin/AdminWindows.h"
+#include "catalogue/BookWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -35,6 +36,7 @@ void registerAll()
     done = true;
     registerAdminWindows();
     registerReaderWindows();
+    registerBookWindows();
 }
 
 } // namespace WindowRegistry

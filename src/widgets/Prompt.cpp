@@ -132,6 +132,12 @@ QString openFileName(QWidget *parent, const QString &caption, const QString &fil
     return handler()->openFileName(parent, caption, filter);
 }
 
+std::optional<QString> input(QWidget *parent, const QString &caption, const QString &prompt,
+                             const QString &initialText)
+{
+    return handler()->password(parent, caption, prompt, initialText, QChar());
+}
+
 } // namespace Prompt
 
 PasswordPromptResult PasswordPrompt(QWidget *parent, const QString &caption, const QString &prompt,

@@ -26,6 +26,10 @@ QString saveFileName(QWidget *parent, const QString &caption, const QString &sug
                      const QString &filter);
 // An existing file to read, or an empty text when the user cancels.
 QString openFileName(QWidget *parent, const QString &caption, const QString &filter);
+// One line of text typed by the user (the password prompt without a mask), or nothing when
+// cancelled.
+std::optional<QString> input(QWidget *parent, const QString &caption, const QString &prompt,
+                             const QString &initialText = QString());
 
 // The handler that shows the prompts; tests install their own.
 class Handler {
@@ -35,7 +39,7 @@ public:
                          const QString &text) = 0;
     virtual bool question(QWidget *parent, const QString &caption, const QString &text,
                           Answer defaultAnswer) = 0;
-    // Returns the entered text, or nothing when cancelled.
+    // Returns the entered text, or nothing when cancelled. A null mask shows the text as typed.
     virtual std::optional<QString> password(QWidget *parent, const QString &caption,
                                             const QString &prompt, const QString &initialText,
                                             QChar mask) = 0;

@@ -206,6 +206,9 @@ QVector<Index> buildIndexes()
         ix("ix_图书_isbn", "图书", L{"isbn"}),
         ix("ix_图书_借出次数", "图书", L{"借出次数"}),
         ix("ix_图书_预定状况", "图书", L{"预定状况"}),
+        // Covers the summary of book management (count and sums of 数量 and 数量×价格): a scan
+        // of this small index instead of the whole table.
+        ix("ix_图书_数量价格", "图书", L{"数量", "价格"}),
         ix("ix_期刊_条形码", "期刊", L{"条形码"}),
         ix("ix_期刊_入库时间", "期刊", L{"入库时间"}),
         ix("ix_期刊_借出次数", "期刊", L{"借出次数"}),

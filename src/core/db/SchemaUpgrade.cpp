@@ -229,6 +229,34 @@ bool publicationDateAsText(QSqlDatabase db, QString *error)
     return true;
 }
 
+// Creates the indexes of the schema that a library of an earlier version lacks. A table that
+// is not there, or lacks an indexed column, is left to the statements that use it.
+bool addMissingIndexes(const QSqlDatabase &db, QString *error)
+{
+    const QStringList tables = db.tables();
+    for (const Schema::Index &ix : Schema::indexes()) {
+        bool present = false;
+        for (const QString &name : tables)
+            present = present || name.compare(ix.table, Qt::CaseInsensitive) == 0;
+        if (!present)
+            continue;
+        const QSqlRecord record = db.record(ix.table);
+        bool columns = true;
+        for (const QString &c : ix.columns)
+            columns = columns && record.indexOf(c) >= 0;
+        if (!columns)
+            continue;
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("create index if not exists %1 on %2 (%3)")
+                        .arg(ix.name, ix.table, ix.columns.join(QStringLiteral(", "))))) {
+            if (error)
+                *error = Statement::lastError(q);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool run(QSqlDatabase db, SqlDialect dialect, QStringList *notes, QString *error)
@@ -241,7 +269,8 @@ bool run(QSqlDatabase db, SqlDialect dialect, QStringList *notes, QString *error
                                 ? addOrderColumns(db, error) && publicationDateAsText(db, error)
                                 : makeKeysNotNull(db, notes, error);
     // After the tables: writing a table anew drops its triggers, which the index needs.
-    return tablesDone && ContainsIndex::ensure(db, dialect, notes, error);
+    return tablesDone && addMissingIndexes(db, error) &&
+           ContainsIndex::ensure(db, dialect, notes, error);
 }
 
 } // namespace SchemaUpgrade

@@ -1,6 +1,6 @@
 #include "ReaderSearch.h"
 
-#include "db/Schema.h"
+#include "search/ColumnSearch.h"
 #include "search/ContainsIndex.h"
 
 namespace ReaderSearch {
@@ -8,28 +8,7 @@ namespace ReaderSearch {
 namespace {
 
 const QString kTable = QStringLiteral("读者库");
-
-void appendDateRange(Statement &st, const QDate &from, const QDate &to)
-{
-    st.text(QStringLiteral("登记日期 >=")).value(sqlDate(from));
-    st.text(QStringLiteral(" and 登记日期<=")).value(sqlDate(to));
-}
-
-// A picture cannot be searched for; every other column can, a non-text one as text.
-bool isSearchable(const QString &column)
-{
-    const Schema::Column *c = Schema::findColumn(kTable, column);
-    return c && c->type != Schema::ColumnType::Image;
-}
-
-// The column is a checked name of the schema; it stays unquoted, as the tables were made.
-QString comparedAsText(const QString &column)
-{
-    const Schema::Column *c = Schema::findColumn(kTable, column);
-    if (!c || c->type == Schema::ColumnType::Text || c->type == Schema::ColumnType::Memo)
-        return column;
-    return QStringLiteral("cast(") + column + QStringLiteral(" as text)");
-}
+const QString kDateColumn = QStringLiteral("登记日期");
 
 } // namespace
 
@@ -54,21 +33,20 @@ QStringList columnChoices()
 
 QDate defaultFrom(const QDate &today)
 {
-    return QDate(today.year(), today.month(), 1);
+    return ColumnSearch::defaultFrom(today);
 }
 
 QDate defaultTo(const QDate &today)
 {
-    return today.addDays(1);
+    return ColumnSearch::defaultTo(today);
 }
 
 QString columnOf(const QString &choice)
 {
     const QString text = choice.trimmed();
-    const QString column = text == QString::fromUtf8(CardNumberChoice)
-                               ? QStringLiteral("CardId")
-                               : Schema::checkedColumn(kTable, text);
-    return !column.isEmpty() && isSearchable(column) ? column : QString();
+    const QString column =
+        text == QString::fromUtf8(CardNumberChoice) ? QStringLiteral("CardId") : text;
+    return ColumnSearch::searchableColumn(kTable, column);
 }
 
 Search build(const Conditions &c)
@@ -86,7 +64,7 @@ Search build(const Conditions &c)
     }
     if (out.value.isEmpty()) {
         Statement st(QStringLiteral("select * from 读者库 where "));
-        appendDateRange(st, c.from, c.to);
+        ColumnSearch::appendDateRange(st, kDateColumn, c.from, c.to);
         out.statement = st;
         out.ok = true;
         return out;
@@ -102,12 +80,12 @@ Search build(const Conditions &c)
     }
     Statement st(QStringLiteral("select * from 读者库 where "));
     if (c.match == Match::Exact)
-        st.text(comparedAsText(column) + QStringLiteral(" = ")).value(out.value);
+        ColumnSearch::appendEquals(st, kTable, column, out.value);
     else
         ContainsIndex::appendContains(st, kTable, column, out.value);
     if (c.dateRange) {
         st.text(QStringLiteral(" and "));
-        appendDateRange(st, c.from, c.to);
+        ColumnSearch::appendDateRange(st, kDateColumn, c.from, c.to);
     }
     st.text(QStringLiteral(" order by 1,2"));
     out.statement = st;

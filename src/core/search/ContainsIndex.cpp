@@ -223,10 +223,13 @@ bool ensureServer(const QSqlDatabase &db, const Indexed &ix, QStringList *notes,
 
 const QVector<Indexed> &indexed()
 {
-    // Reader management searches these two by "contains" on every reader; the others are
-    // searched rarely or by an exact value.
+    // Reader and book management search these by "contains" over every row; the other
+    // columns are searched rarely or by an exact value.
     static const QVector<Indexed> all = {
         {QStringLiteral("读者库"), {QStringLiteral("读者编号"), QStringLiteral("读者姓名")}},
+        {QStringLiteral("图书"),
+         {QStringLiteral("名称"), QStringLiteral("作者"), QStringLiteral("isbn"),
+          QStringLiteral("条形码")}},
     };
     return all;
 }
