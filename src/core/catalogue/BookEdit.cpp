@@ -1,5 +1,7 @@
 #include "BookEdit.h"
 
+#include "BookIntake.h"
+
 #include "admin/AdminLog.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
@@ -39,19 +41,6 @@ Result failure(const QString &message, const QString &column = QString())
     r.message = message;
     r.column = column;
     return r;
-}
-
-QStringList readColumn(const QString &table, const QString &column, QStringList *errors)
-{
-    QStringList out;
-    QSqlQuery q = RowOrder::selectAll(table).exec();
-    if (q.lastError().isValid()) {
-        errors->append(table + QStringLiteral(": ") + Statement::lastError(q));
-        return out;
-    }
-    while (q.next())
-        out << q.value(column).toString();
-    return out;
 }
 
 bool numberTaken(const QString &number, QString *error)
@@ -162,36 +151,28 @@ const QStringList &textColumns()
 
 QMap<QString, QStringList> loadPickLists(QString *error)
 {
-    // column of 图书 -> reference table and its name column
-    static const QVector<std::pair<QString, std::pair<QString, QString>>> sources = {
-        {QStringLiteral("出版社"), {QStringLiteral("出版社名"), QStringLiteral("出版社名")}},
-        {QStringLiteral("分类"), {QStringLiteral("分类"), QStringLiteral("名称")}},
-        {QStringLiteral("二级分类"), {QStringLiteral("二级分类"), QStringLiteral("名称")}},
-        {QStringLiteral("存放位置"), {QStringLiteral("存放位置"), QStringLiteral("存放位置名")}},
-        {QStringLiteral("币种"), {QStringLiteral("币种"), QStringLiteral("币种")}},
-        {QStringLiteral("附件"), {QStringLiteral("附件名"), QStringLiteral("附件名")}},
-        {kLevel, {QStringLiteral("物品级别"), QStringLiteral("名称")}},
-        {QStringLiteral("a1"), {QStringLiteral("a1"), QStringLiteral("名称")}},
-        {QStringLiteral("a2"), {QStringLiteral("a2"), QStringLiteral("名称")}},
-        {QStringLiteral("a3"), {QStringLiteral("a3"), QStringLiteral("名称")}},
-    };
-    QStringList errors;
-    QMap<QString, QStringList> lists;
-    for (const auto &s : sources)
-        lists.insert(s.first, readColumn(s.second.first, s.second.second, &errors));
-    if (error)
-        *error = errors.join(QLatin1Char('\n'));
-    return lists;
+    // The same lists as intake, by the column of 图书 each one fills.
+    const BookIntake::PickLists l = BookIntake::loadPickLists(error);
+    return {{QStringLiteral("出版社"), l.publishers},
+            {QStringLiteral("分类"), l.classes},
+            {QStringLiteral("二级分类"), l.subClasses},
+            {QStringLiteral("存放位置"), l.locations},
+            {QStringLiteral("币种"), l.currencies},
+            {QStringLiteral("附件"), l.attachments},
+            {kLevel, l.levels},
+            {QStringLiteral("a1"), l.a1},
+            {QStringLiteral("a2"), l.a2},
+            {QStringLiteral("a3"), l.a3}};
 }
 
 QStringList states()
 {
-    return {QStringLiteral("正常"), QStringLiteral("不外借")};
+    return BookIntake::states();
 }
 
 QStringList sources()
 {
-    return {QStringLiteral("购买"), QStringLiteral("捐赠")};
+    return BookIntake::sources();
 }
 
 bool isDonation(const QString &source)
