@@ -5,7 +5,6 @@
 #include "admin/AdminLog.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
-#include "db/RowOrder.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "text/NumberText.h"
