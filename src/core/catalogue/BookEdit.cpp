@@ -5,6 +5,7 @@
 #include "admin/AdminLog.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
+#include "db/RowChange.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "text/NumberText.h"
@@ -57,30 +58,6 @@ QString duplicateMessage(const QString &number)
 QString deletedMessage(const QString &number)
 {
     return QStringLiteral("图书“%1”已在别处被删除,本次修改没有保存。").arg(number);
-}
-
-// "still holds what was read": NULL matches NULL on both databases.
-QString sameAs(const QString &column)
-{
-    return SharedConnection::dialect() == SqlDialect::Server
-               ? QStringLiteral(" and ") + column + QStringLiteral(" is not distinct from ")
-               : QStringLiteral(" and ") + column + QStringLiteral(" is ");
-}
-
-// A value as read, bound again for the comparison. Date-times go back as the text the
-// database stores, so that no time zone shifts them; amounts as exact decimal text.
-QVariant asReadValue(const QSqlRecord &record, const QString &column)
-{
-    const QVariant v = record.value(column);
-    if (v.isNull())
-        return v;
-    if (v.typeId() == QMetaType::QDateTime)
-        return sqlDateTime(v.toDateTime());
-    if (v.typeId() == QMetaType::QDate)
-        return sqlDate(v.toDate());
-    if (column == kPrice)
-        return Money::fromVariant(v).toSql();
-    return v;
 }
 
 // Runs an update and tells how many rows it changed (-1 on a database error).
@@ -280,57 +257,28 @@ Result update(const QSqlRecord &asRead, const BookForm &form)
         changes.append(
             {kIntake,
              sqlDateTime(QDateTime(form.intake, intake.isValid() ? intake.time() : QTime(0, 0)))});
-    if (changes.isEmpty()) {
-        Result r;
+    RowChange edit{QStringLiteral("图书"), kNumber, asRead, changes};
+    QString error;
+    Result r;
+    switch (edit.write(&error)) {
+    case RowChange::Outcome::Written:
+        r.written = true;
+        [[fallthrough]];
+    case RowChange::Outcome::NothingChanged:
         r.ok = true;
         return r;
-    }
-
-    Statement st(QStringLiteral("update 图书 set "));
-    for (int i = 0; i < changes.size(); ++i)
-        st.text((i ? QStringLiteral(",") : QString()) + changes[i].first + QLatin1Char('='))
-            .value(changes[i].second);
-    st.text(QStringLiteral(" where 编号=")).value(oldNumber);
-    for (const auto &change : std::as_const(changes)) {
-        if (asRead.contains(change.first))
-            st.text(sameAs(change.first)).value(asReadValue(asRead, change.first));
-    }
-
-    const bool renumbered = number != oldNumber;
-    Transaction tx;
-    if (!tx.isActive())
-        return failure(QStringLiteral("保存失败:\n") + tx.error());
-    QString error;
-    if (renumbered) {
-        const bool taken = numberTaken(number, &error);
-        if (!error.isEmpty())
-            return failure(QStringLiteral("保存失败:\n") + error);
-        if (taken)
-            return failure(duplicateMessage(number), kNumber);
-    }
-    const int affected = updatedRows(st, &error);
-    if (affected < 0) {
-        tx.rollback();
-        QString ignored;
-        if (renumbered && numberTaken(number, &ignored))
-            return failure(duplicateMessage(number), kNumber);
-        return failure(QStringLiteral("保存失败:\n") + error);
-    }
-    if (affected != 1) {
-        tx.rollback();
-        QString ignored;
-        if (!numberTaken(oldNumber, &ignored))
-            return failure(deletedMessage(oldNumber));
+    case RowChange::Outcome::KeyTaken:
+        return failure(duplicateMessage(number), kNumber);
+    case RowChange::Outcome::Deleted:
+        return failure(deletedMessage(oldNumber));
+    case RowChange::Outcome::ChangedElsewhere:
         return failure(QStringLiteral("图书“%1”的资料已在别处被修改,本次修改没有保存。\n"
                                       "请取消后刷新图书列表,再重新编辑。")
                            .arg(oldNumber));
+    case RowChange::Outcome::Failed:
+        break;
     }
-    if (!tx.commit(&error))
-        return failure(QStringLiteral("保存失败:\n") + error);
-    Result r;
-    r.ok = true;
-    r.written = true;
-    return r;
+    return failure(QStringLiteral("保存失败:\n") + error);
 }
 
 Result changeStock(const QSqlRecord &asRead, const QString &typed, int *quantity)
@@ -350,7 +298,7 @@ Result changeStock(const QSqlRecord &asRead, const QString &typed, int *quantity
     const QVariant stored = asRead.value(kQuantity);
     Statement st(QStringLiteral("update 图书 set 数量="));
     st.value(n).text(QStringLiteral(" where 编号=")).value(number);
-    st.text(sameAs(kQuantity))
+    st.text(RowChange::sameAs(kQuantity))
         .value(stored.isNull() ? QVariant(QMetaType(QMetaType::Int)) : QVariant(stored.toInt()));
 
     Transaction tx;

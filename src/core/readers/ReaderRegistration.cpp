@@ -2,6 +2,7 @@
 
 #include "db/LoginContext.h"
 #include "db/RowOrder.h"
+#include "db/RowChange.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "text/Pinyin.h"
@@ -64,26 +65,6 @@ QStringList readColumn(const QString &table, const QString &column, QStringList 
     while (q.next())
         out << q.value(column).toString();
     return out;
-}
-
-// "still holds what was read": NULL matches NULL on both databases.
-QString sameAs(const QString &column)
-{
-    return SharedConnection::dialect() == SqlDialect::Server
-               ? QStringLiteral(" and ") + column + QStringLiteral(" is not distinct from ")
-               : QStringLiteral(" and ") + column + QStringLiteral(" is ");
-}
-
-// A value as read, bound again for the comparison. The server hands date-times over as
-// QDateTime; they go back as the text the database stores, so that no time zone shifts them.
-QVariant asReadValue(const QSqlRecord &record, const QString &column)
-{
-    const QVariant v = record.value(column);
-    if (!v.isNull() && v.typeId() == QMetaType::QDateTime)
-        return sqlDateTime(v.toDateTime());
-    if (!v.isNull() && v.typeId() == QMetaType::QDate)
-        return sqlDate(v.toDate());
-    return v;
 }
 
 } // namespace
@@ -272,62 +253,28 @@ Result update(const QSqlRecord &asRead, const ReaderForm &form, bool photoChange
         change(QStringLiteral("pic"), form.photo.isEmpty()
                                           ? QVariant(QMetaType(QMetaType::QByteArray))
                                           : QVariant(form.photo));
-    if (changes.isEmpty()) {
-        Result r;
+    RowChange edit{QStringLiteral("读者库"), kNumber, asRead, changes};
+    QString error;
+    Result r;
+    switch (edit.write(&error)) {
+    case RowChange::Outcome::Written:
+        r.written = true;
+        [[fallthrough]];
+    case RowChange::Outcome::NothingChanged:
         r.ok = true;
         return r;
-    }
-
-    Statement st(QStringLiteral("update 读者库 set "));
-    for (int i = 0; i < changes.size(); ++i)
-        st.text((i ? QStringLiteral(",") : QString()) + changes[i].first + QLatin1Char('='))
-            .value(changes[i].second);
-    st.text(QStringLiteral(" where 读者编号=")).value(oldNumber);
-    for (const auto &change : std::as_const(changes)) {
-        if (asRead.contains(change.first))
-            st.text(sameAs(change.first)).value(asReadValue(asRead, change.first));
-    }
-
-    const bool renumbered = number != oldNumber;
-    Transaction tx;
-    if (!tx.isActive())
-        return failure(QStringLiteral("保存失败:\n") + tx.error());
-    QString error;
-    if (renumbered) {
-        const bool taken = numberTaken(number, &error);
-        if (!error.isEmpty())
-            return failure(QStringLiteral("保存失败:\n") + error);
-        if (taken)
-            return failure(duplicateMessage(number), kNumber);
-    }
-    QSqlQuery q = st.exec();
-    if (q.lastError().isValid()) {
-        error = Statement::lastError(q);
-        q.finish();
-        tx.rollback();
-        QString ignored;
-        if (renumbered && numberTaken(number, &ignored))
-            return failure(duplicateMessage(number), kNumber);
-        return failure(QStringLiteral("保存失败:\n") + error);
-    }
-    const int affected = q.numRowsAffected();
-    q.finish();
-    if (affected != 1) {
-        tx.rollback();
-        QString ignored;
-        if (!numberTaken(oldNumber, &ignored))
-            return failure(
-                QStringLiteral("读者“%1”已在别处被删除,本次修改没有保存。").arg(oldNumber));
+    case RowChange::Outcome::KeyTaken:
+        return failure(duplicateMessage(number), kNumber);
+    case RowChange::Outcome::Deleted:
+        return failure(QStringLiteral("读者“%1”已在别处被删除,本次修改没有保存。").arg(oldNumber));
+    case RowChange::Outcome::ChangedElsewhere:
         return failure(QStringLiteral("读者“%1”的资料已在别处被修改,本次修改没有保存。\n"
                                       "请取消后刷新读者列表,再重新编辑。")
                            .arg(oldNumber));
+    case RowChange::Outcome::Failed:
+        break;
     }
-    if (!tx.commit(&error))
-        return failure(QStringLiteral("保存失败:\n") + error);
-    Result r;
-    r.ok = true;
-    r.written = true;
-    return r;
+    return failure(QStringLiteral("保存失败:\n") + error);
 }
 
 } // namespace ReaderRegistration
