@@ -1,8 +1,6 @@
 #include "BookDeletion.h"
 
-#include "db/Statement.h"
-
-#include <QSqlQuery>
+#include "circulation/LoanGuardedDelete.h"
 
 namespace BookDeletion {
 
@@ -13,49 +11,32 @@ QString question(const QString &title)
 
 Result remove(const QString &number, const QString &title)
 {
-    Result out;
-    // Lending writes 借出记录: holding it makes the check and the deletion one step.
-    Transaction tx(QStringLiteral("借出记录"));
-    if (!tx.isActive()) {
-        out.message = tx.error();
-        return out;
-    }
     Statement loans(QStringLiteral("select count(*) from 借出记录 where 编号="));
     loans.value(number)
         .text(QStringLiteral(" and 类别="))
         .value(QStringLiteral("图书"))
         .text(QStringLiteral(" and 已还="))
         .value(QStringLiteral("否"));
-    QString error;
-    const QVariant open = loans.scalar(&error);
-    if (!open.isValid()) {
-        out.message = error;
-        return out;
-    }
-    if (open.toLongLong() > 0) {
+    const LoanGuardedDelete deletion{QStringLiteral("图书"), QStringLiteral("编号"), number, loans};
+    Result out;
+    qlonglong open = 0;
+    switch (deletion.run(&open, &out.message)) {
+    case LoanGuardedDelete::Outcome::Deleted:
+        out.deleted = true;
+        break;
+    case LoanGuardedDelete::Outcome::StillOnLoan:
         out.message = QStringLiteral("图书“%1”(编号 %2) 还有 %3 册借出没有归还, 不能删除! "
                                      "请先归还.")
                           .arg(title, number)
-                          .arg(open.toLongLong());
-        return out;
-    }
-    Statement del(QStringLiteral("delete from 图书 where 编号="));
-    del.value(number);
-    QSqlQuery q = del.exec();
-    if (!q.isActive()) {
-        out.message = Statement::lastError(q);
-        return out;
-    }
-    if (q.numRowsAffected() != 1) {
+                          .arg(open);
+        break;
+    case LoanGuardedDelete::Outcome::NotFound:
         out.message =
             QStringLiteral("没有找到编号为“%1”的图书, 可能已被别的工作站删除.").arg(number);
-        return out;
+        break;
+    case LoanGuardedDelete::Outcome::Failed:
+        break;
     }
-    if (!tx.commit(&error)) {
-        out.message = error;
-        return out;
-    }
-    out.deleted = true;
     return out;
 }
 
