@@ -7,6 +7,7 @@
 //
 // DATABASE is a library made by generate_bench; the saves add rows to it, so give it a copy
 // (cp /tmp/big.db /tmp/intake.db).
+#include "BenchTiming.h"
 #include "catalogue/BookIntake.h"
 #include "catalogue/CallNumber.h"
 #include "catalogue/PublisherLookup.h"
@@ -27,33 +28,6 @@
 
 namespace {
 
-int g_runs = 5;
-
-double timed(const char *what, const std::function<void()> &step)
-{
-    QVector<double> times;
-    for (int i = 0; i < g_runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        step();
-        times << t.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    const double median = times[times.size() / 2];
-    std::printf("%-52s %8.2f ms  (min %.2f, max %.2f)\n", what, median, times.first(),
-                times.last());
-    std::fflush(stdout);
-    return median;
-}
-
-void plan(const char *what, const Statement &st)
-{
-    QSqlQuery q = Statement(QStringLiteral("explain query plan ") + st.sql(), st.values()).exec();
-    std::printf("  plan of %s:\n", what);
-    while (q.next())
-        std::printf("    %s\n", q.value(3).toString().toUtf8().constData());
-}
-
 BookIntake::BookForm form(const QString &classification)
 {
     BookIntake::BookForm f;
@@ -71,9 +45,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int runsAt = args.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0)
-        g_runs = qMax(1, args.value(runsAt + 1).toInt());
+    readRunsOption(args);
     QString error;
     const QString database = args.value(1);
     if (database.isEmpty() || !QFileInfo::exists(database) ||

@@ -9,6 +9,7 @@
 // 1,000,000 books is generated into a temporary file first. With --server the same runs on
 // the PostgreSQL database tsgl_grid_bench of that server, generated there on the first run.
 #include "BenchDatabase.h"
+#include "BenchTiming.h"
 #include "ResultGrid.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
@@ -88,7 +89,7 @@ QVector<ResultGrid::Column> bookColumns()
     return columns;
 }
 
-double timed(const char *what, const std::function<void()> &step)
+double timedOnce(const char *what, const std::function<void()> &step)
 {
     QElapsedTimer t;
     t.start();
@@ -98,17 +99,6 @@ double timed(const char *what, const std::function<void()> &step)
     std::printf("%-44s %9.1f ms\n", what, ms);
     std::fflush(stdout);
     return ms;
-}
-
-void plan(const char *what, const Statement &st)
-{
-    const bool server = SharedConnection::dialect() == SqlDialect::Server;
-    const QString explain =
-        server ? QStringLiteral("explain ") : QStringLiteral("explain query plan ");
-    QSqlQuery q = Statement(explain + st.sql(), st.values()).exec();
-    std::printf("  plan of %s:\n", what);
-    while (q.next())
-        std::printf("    %s\n", q.value(server ? 0 : 3).toString().toUtf8().constData());
 }
 
 } // namespace
@@ -143,7 +133,7 @@ int main(int argc, char **argv)
     grid.setColumns(bookColumns());
     grid.setKeyField(QStringLiteral("编号"));
     const Statement all(QStringLiteral("select * from 图书"));
-    const double first = timed("first screen with footer totals", [&] {
+    const double first = timedOnce("first screen with footer totals", [&] {
         if (!grid.setStatement(all, &error))
             std::fprintf(stderr, "%s\n", qPrintable(error));
         grid.show();
@@ -154,30 +144,30 @@ int main(int argc, char **argv)
                 qPrintable(grid.footerText(QStringLiteral("数量"))),
                 qPrintable(grid.footerText(QStringLiteral("价格"))));
 
-    timed("sort by 名称 (indexed), first screen", [&] {
+    timedOnce("sort by 名称 (indexed), first screen", [&] {
         grid.sortBy(QStringLiteral("名称"));
         grid.grab();
     });
-    timed("sort by 价格 descending, first screen", [&] {
+    timedOnce("sort by 价格 descending, first screen", [&] {
         grid.sortBy(QStringLiteral("价格"), Qt::DescendingOrder);
         grid.grab();
     });
-    timed("filter 名称 contains text, first screen", [&] {
+    timedOnce("filter 名称 contains text, first screen", [&] {
         grid.setColumnFilterContains(QStringLiteral("名称"), QStringLiteral("史"));
         grid.grab();
     });
     std::printf("  rows after the filter %d\n", grid.rowCount());
-    timed("filter off", [&] {
+    timedOnce("filter off", [&] {
         grid.clearFilters();
         grid.grab();
     });
-    timed("jump to the last row", [&] {
+    timedOnce("jump to the last row", [&] {
         grid.setCurrentRow(grid.rowCount() - 1);
         grid.grab();
     });
     std::printf("  last row 编号 %s\n",
                 qPrintable(grid.currentValue(QStringLiteral("编号")).toString()));
-    timed("refresh keeping the current row", [&] {
+    timedOnce("refresh keeping the current row", [&] {
         grid.refresh();
         grid.grab();
     });

@@ -12,6 +12,7 @@
 // PostgreSQL database tsgl_reader_bench of that server, filled with 200,000 readers on the
 // first run.
 #include "BenchDatabase.h"
+#include "BenchTiming.h"
 #include "ResultGrid.h"
 #include "db/ConnectionString.h"
 #include "db/LoginContext.h"
@@ -38,40 +39,6 @@
 #include <functional>
 
 namespace {
-
-int g_runs = 5;
-
-// The median of several runs (the first one included: the cache is warm after the upgrade).
-double timed(const char *what, const std::function<void()> &step)
-{
-    QVector<double> times;
-    for (int i = 0; i < g_runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        step();
-        QCoreApplication::processEvents();
-        times << t.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    const double median = times[times.size() / 2];
-    std::printf("%-52s %8.1f ms  (min %.1f, max %.1f)\n", what, median, times.first(),
-                times.last());
-    std::fflush(stdout);
-    return median;
-}
-
-void plan(const char *what, const Statement &st)
-{
-    const bool server = SharedConnection::dialect() == SqlDialect::Server;
-    const QString explain =
-        server ? QStringLiteral("explain ") : QStringLiteral("explain query plan ");
-    // The server prepares no explain: the values go in as literals.
-    QSqlQuery q = server ? Statement(explain + st.displayText()).exec()
-                         : Statement(explain + st.sql(), st.values()).exec();
-    std::printf("  plan of %s:\n", what);
-    while (q.next())
-        std::printf("    %s\n", q.value(server ? 0 : 3).toString().toUtf8().constData());
-}
 
 bool prepareServer(const QString &setup, QString *error)
 {
@@ -138,9 +105,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int runsAt = args.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0)
-        g_runs = qMax(1, args.value(runsAt + 1).toInt());
+    readRunsOption(args);
     QString error;
     const QString database = args.value(1);
     if (database == QLatin1String("--server")) {
