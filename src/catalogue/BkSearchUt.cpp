@@ -8,9 +8,9 @@
 #include "ReportPreview.h"
 #include "ResultGrid.h"
 #include "admin/AdminToolBar.h"
-#include "catalogue/BookDeletion.h"
 #include "catalogue/BookReports.h"
 #include "catalogue/BookSearch.h"
+#include "catalogue/ItemDeletion.h"
 #include "catalogue/Recommendations.h"
 #include "db/LoginContext.h"
 
@@ -314,9 +314,9 @@ void TBkSearchFm::deleteBook()
         return;
     const QString number = m_grid->currentValue(kNumber).toString();
     const QString title = m_grid->currentValue(kTitle).toString();
-    if (!Prompt::ask(this, BookDeletion::question(title), Prompt::Answer::No))
+    if (!Prompt::ask(this, ItemDeletion::question(title), Prompt::Answer::No))
         return;
-    const BookDeletion::Result r = BookDeletion::remove(number, title);
+    const ItemDeletion::Result r = ItemDeletion::remove(QStringLiteral("图书"), number, title);
     if (!r.deleted)
         Prompt::warning(this, r.message);
     refresh();
