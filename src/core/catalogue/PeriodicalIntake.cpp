@@ -97,12 +97,12 @@ QMap<QString, QStringList> loadPickLists(QString *error)
 
 QStringList states()
 {
-    return {QStringLiteral("正常"), QStringLiteral("不外借")};
+    return BookIntake::states();
 }
 
 QString requiredMessage()
 {
-    return QStringLiteral("字体加重的项目必须填写完整!");
+    return BookIntake::requiredMessage();
 }
 
 QString savedMessage()
