@@ -3,9 +3,9 @@
 // and every report of the window.
 #include "TestDb.h"
 
-#include "catalogue/BookDeletion.h"
 #include "catalogue/BookReports.h"
 #include "catalogue/BookSearch.h"
+#include "catalogue/ItemDeletion.h"
 #include "catalogue/Recommendations.h"
 #include "db/SchemaUpgrade.h"
 #include "db/SharedConnection.h"
@@ -427,23 +427,23 @@ void BookSearchTest::deletionKeepsBooksOutOnLoan()
                             "insert into b_tuiJian (编号, 名称) values ('L2', '都还了的书')"})
         QVERIFY(Statement(QString::fromUtf8(sql)).run());
 
-    QCOMPARE(BookDeletion::question(QStringLiteral("红楼梦")),
+    QCOMPARE(ItemDeletion::question(QStringLiteral("红楼梦")),
              QStringLiteral("您是否要删除\" 红楼梦\""));
-    BookDeletion::Result r = BookDeletion::remove("L1", "借出中的书");
+    ItemDeletion::Result r = ItemDeletion::remove("图书", "L1", "借出中的书");
     QVERIFY(!r.deleted);
     QCOMPARE(
         r.message,
         QStringLiteral("图书“借出中的书”(编号 L1) 还有 1 册借出没有归还, 不能删除! 请先归还."));
     QCOMPARE(scalar("select count(*) from 图书 where 编号='L1'").toInt(), 1);
 
-    r = BookDeletion::remove("L2", "都还了的书");
+    r = ItemDeletion::remove("图书", "L2", "都还了的书");
     QVERIFY2(r.deleted, qPrintable(r.message));
     QCOMPARE(scalar("select count(*) from 图书 where 编号='L2'").toInt(), 0);
     // Only the book's row goes.
     QCOMPARE(scalar("select count(*) from 借出记录").toInt(), 3);
     QCOMPARE(scalar("select count(*) from b_tuiJian").toInt(), 1);
-    QVERIFY(BookDeletion::remove("L3", "O'Brien").deleted);
-    r = BookDeletion::remove("L2", "都还了的书");
+    QVERIFY(ItemDeletion::remove("图书", "L3", "O'Brien").deleted);
+    r = ItemDeletion::remove("图书", "L2", "都还了的书");
     QVERIFY(!r.deleted);
     QCOMPARE(r.message, QStringLiteral("没有找到编号为“L2”的图书, 可能已被别的工作站删除."));
     QCOMPARE(scalar("select count(*) from 图书").toInt(), 1);

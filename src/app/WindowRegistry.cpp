@@ -3,6 +3,7 @@
 #include "admin/AdminWindows.h"
 #include "catalogue/BookWindows.h"
 #include "circulation/ChargeWindows.h"
+#include "catalogue/PeriodicalWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -39,6 +40,7 @@ void registerAll()
     registerReaderWindows();
     registerBookWindows();
     registerChargeWindows();
+    registerPeriodicalWindows();
 }
 
 } // namespace WindowRegistry

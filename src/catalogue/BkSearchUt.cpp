@@ -3,14 +3,15 @@
 #include "BkAddUt.h"
 #include "BkEditUt.h"
 #include "BkSearchAdUt.h"
+#include "ColumnSearchGroup.h"
 #include "ExcelExport.h"
 #include "Prompt.h"
 #include "ReportPreview.h"
 #include "ResultGrid.h"
 #include "admin/AdminToolBar.h"
-#include "catalogue/BookDeletion.h"
 #include "catalogue/BookReports.h"
 #include "catalogue/BookSearch.h"
+#include "catalogue/ItemDeletion.h"
 #include "catalogue/Recommendations.h"
 #include "db/LoginContext.h"
 
@@ -33,8 +34,6 @@ namespace {
 const QString kNumber = QStringLiteral("编号");
 const QString kTitle = QStringLiteral("名称");
 
-// Beyond this many pages a report asks first: building and previewing it takes a while.
-constexpr int kPagesWithoutQuestion = 2000;
 constexpr int kBooksOnAListPage = 39;
 
 } // namespace
@@ -97,27 +96,13 @@ TBkSearchFm::TBkSearchFm(QWidget *parent)
 
 void TBkSearchFm::createConditions(QBoxLayout *layout)
 {
-    auto *group = new QGroupBox(QStringLiteral("查询条件"), this);
-    auto *rows = new QVBoxLayout(group);
-    auto *row = new QHBoxLayout;
-    rows->addLayout(row);
-
-    m_column = new QComboBox(group);
-    m_column->setEditable(true);
-    m_column->addItems(BookSearch::columnChoices());
-    m_column->setEditText(QString::fromUtf8(BookSearch::DefaultChoice));
-    m_column->setMinimumContentsLength(6);
-    row->addWidget(m_column);
-    row->addWidget(new QLabel(QStringLiteral("中 含有"), group));
-    m_value = new QLineEdit(group);
-    m_value->setMinimumWidth(160);
-    row->addWidget(m_value, 1);
-
-    m_exact = new QRadioButton(QStringLiteral("精确"), group);
-    m_contains = new QRadioButton(QStringLiteral("模糊"), group);
-    m_contains->setChecked(true);
-    row->addWidget(m_exact);
-    row->addWidget(m_contains);
+    auto *group = new ColumnSearchGroup(BookSearch::columnChoices(),
+                                        QString::fromUtf8(BookSearch::DefaultChoice), this);
+    QHBoxLayout *row = group->row();
+    m_column = group->columnBox();
+    m_value = group->valueEdit();
+    m_exact = group->exactButton();
+    m_contains = group->containsButton();
 
     m_searchInGroup = new QPushButton(QStringLiteral("查询"), group);
     // Enter in the value box searches by itself; no button of the window is the default.
@@ -150,14 +135,14 @@ void TBkSearchFm::createConditions(QBoxLayout *layout)
 
     m_summary = new QLabel(group);
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    rows->addWidget(m_summary);
+    group->rows()->addWidget(m_summary);
     layout->addWidget(group);
 
     connect(m_dateBox, &QCheckBox::toggled, this, [this](bool on) {
         m_from->setEnabled(on);
         m_to->setEnabled(on);
     });
-    connect(m_value, &QLineEdit::returnPressed, this, &TBkSearchFm::search);
+    connect(group, &ColumnSearchGroup::searchRequested, this, &TBkSearchFm::search);
     connect(m_searchInGroup, &QPushButton::clicked, this, &TBkSearchFm::search);
     connect(m_combined, &QPushButton::clicked, this, &TBkSearchFm::openCombined);
 }
@@ -314,9 +299,9 @@ void TBkSearchFm::deleteBook()
         return;
     const QString number = m_grid->currentValue(kNumber).toString();
     const QString title = m_grid->currentValue(kTitle).toString();
-    if (!Prompt::ask(this, BookDeletion::question(title), Prompt::Answer::No))
+    if (!Prompt::ask(this, ItemDeletion::question(title), Prompt::Answer::No))
         return;
-    const BookDeletion::Result r = BookDeletion::remove(number, title);
+    const ItemDeletion::Result r = ItemDeletion::remove(QStringLiteral("图书"), number, title);
     if (!r.deleted)
         Prompt::warning(this, r.message);
     refresh();
@@ -341,19 +326,10 @@ void TBkSearchFm::printAll(BookReports::Kind k)
         return; // a failed search left nothing to print
     const int pages = k == BookReports::Kind::List ? m_grid->rowCount() / kBooksOnAListPage + 1
                                                    : m_grid->rowCount();
-    if (pages > kPagesWithoutQuestion &&
-        !Prompt::ask(this,
-                     QStringLiteral("报表约有 %1 页, 生成和预览需要一些时间. 是否继续?").arg(pages),
-                     Prompt::Answer::Yes))
-        return;
-    ReportModel report;
-    QString error;
-    if (!BookReports::build(k, m_grid->currentStatement(), QDateTime::currentDateTime(), &report,
-                            &error)) {
-        Prompt::error(this, error);
-        return;
-    }
-    ReportPreview::show(this, report);
+    const Statement books = m_grid->currentStatement();
+    ReportPreview::showLarge(this, pages, [&](ReportModel *report, QString *error) {
+        return BookReports::build(k, books, QDateTime::currentDateTime(), report, error);
+    });
 }
 
 void TBkSearchFm::printCurrent(BookReports::Kind kind)

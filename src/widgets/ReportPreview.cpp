@@ -85,6 +85,23 @@ void ReportPreview::show(QWidget *parent, const QVector<ReportModel> &models)
         show(parent, m);
 }
 
+void ReportPreview::showLarge(QWidget *parent, int pages, const Builder &build)
+{
+    constexpr int kPagesWithoutQuestion = 2000;
+    if (pages > kPagesWithoutQuestion &&
+        !Prompt::ask(parent,
+                     QStringLiteral("报表约有 %1 页, 生成和预览需要一些时间. 是否继续?").arg(pages),
+                     Prompt::Answer::Yes))
+        return;
+    ReportModel report;
+    QString error;
+    if (!build(&report, &error)) {
+        Prompt::error(parent, error);
+        return;
+    }
+    show(parent, report);
+}
+
 bool ReportPreview::print(const ReportModel &model, QPrinter *printer, QString *error)
 {
     preparePrinter(printer, model);

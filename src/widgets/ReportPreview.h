@@ -4,6 +4,7 @@
 
 #include <QPrintPreviewDialog>
 #include <QVector>
+#include <functional>
 
 class QPrinter;
 
@@ -34,6 +35,11 @@ public:
     // shown one after the other. An empty report shows the message "没有可打印的内容".
     static void show(QWidget *parent, const ReportModel &model);
     static void show(QWidget *parent, const QVector<ReportModel> &models);
+    // Builds a report over a management window's list and shows it. A report of more than
+    // 2000 pages asks first, since building and previewing it takes a while; a build that
+    // fails shows the database's message.
+    using Builder = std::function<bool(ReportModel *report, QString *error)>;
+    static void showLarge(QWidget *parent, int pages, const Builder &build);
     // Prints on a printer without a preview.
     static bool print(const ReportModel &model, QPrinter *printer, QString *error = nullptr);
 

@@ -1,6 +1,7 @@
 #include "BookEdit.h"
 
 #include "BookIntake.h"
+#include "ItemEdit.h"
 
 #include "admin/AdminLog.h"
 #include "db/LoginContext.h"
@@ -31,17 +32,10 @@ const QString kLevel = QStringLiteral("物品级别");
 const QString kSource = QStringLiteral("来源");
 const QString kDonor = QStringLiteral("捐赠人");
 const QString kDocument = QStringLiteral("绝对地址");
-const QString kIntake = QStringLiteral("入库时间");
 const QString kQuantity = QStringLiteral("数量");
 const QString kBarcode = QStringLiteral("条形码");
 
-Result failure(const QString &message, const QString &column = QString())
-{
-    Result r;
-    r.message = message;
-    r.column = column;
-    return r;
-}
+using ItemEdit::failure;
 
 bool numberTaken(const QString &number, QString *error)
 {
@@ -50,14 +44,9 @@ bool numberTaken(const QString &number, QString *error)
     return st.scalar(error).toLongLong() > 0;
 }
 
-QString duplicateMessage(const QString &number)
-{
-    return QStringLiteral("图书编号“%1”已经存在,请换一个编号!").arg(number);
-}
-
 QString deletedMessage(const QString &number)
 {
-    return QStringLiteral("图书“%1”已在别处被删除,本次修改没有保存。").arg(number);
+    return ItemEdit::deletedMessage(QStringLiteral("图书"), number);
 }
 
 // Runs an update and tells how many rows it changed (-1 on a database error).
@@ -195,7 +184,6 @@ Result update(const QSqlRecord &asRead, const BookForm &form)
 {
     if (!loginContext().qxbkxg)
         return failure(noPermissionMessage());
-    const QString oldNumber = asRead.value(kNumber).toString();
     const QString number = form.texts.value(kNumber).trimmed();
     if (number.isEmpty())
         return failure(QStringLiteral("图书编号不能为空!"), kNumber);
@@ -251,34 +239,9 @@ Result update(const QSqlRecord &asRead, const BookForm &form)
     const QString py = pinyinOf(form.texts.value(kTitle));
     if (py != asRead.value(QStringLiteral("py")).toString())
         changes.append({QStringLiteral("py"), py});
-    // The intake time keeps its time of day when only its date is changed.
-    const QDateTime intake = dateTimeFromSql(asRead.value(kIntake));
-    if (form.intake.isValid() && form.intake != intake.date())
-        changes.append(
-            {kIntake,
-             sqlDateTime(QDateTime(form.intake, intake.isValid() ? intake.time() : QTime(0, 0)))});
-    RowChange edit{QStringLiteral("图书"), kNumber, asRead, changes};
-    QString error;
-    Result r;
-    switch (edit.write(&error)) {
-    case RowChange::Outcome::Written:
-        r.written = true;
-        [[fallthrough]];
-    case RowChange::Outcome::NothingChanged:
-        r.ok = true;
-        return r;
-    case RowChange::Outcome::KeyTaken:
-        return failure(duplicateMessage(number), kNumber);
-    case RowChange::Outcome::Deleted:
-        return failure(deletedMessage(oldNumber));
-    case RowChange::Outcome::ChangedElsewhere:
-        return failure(QStringLiteral("图书“%1”的资料已在别处被修改,本次修改没有保存。\n"
-                                      "请取消后刷新图书列表,再重新编辑。")
-                           .arg(oldNumber));
-    case RowChange::Outcome::Failed:
-        break;
-    }
-    return failure(QStringLiteral("保存失败:\n") + error);
+    ItemEdit::addIntakeChange(asRead, form.intake, &changes);
+    return ItemEdit::write(RowChange{QStringLiteral("图书"), kNumber, asRead, changes},
+                           QStringLiteral("图书"));
 }
 
 Result changeStock(const QSqlRecord &asRead, const QString &typed, int *quantity)

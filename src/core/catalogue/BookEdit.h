@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ItemEdit.h"
+
 #include <QDate>
 #include <QMap>
 #include <QSqlRecord>
@@ -44,12 +46,7 @@ QString quantityMissingMessage();
 QString stockLogText(const QString &barcode);
 QString stockLogEvent();
 
-struct Result {
-    bool ok = false;
-    bool written = false; // false when nothing had changed
-    QString message;      // what to show when not ok
-    QString column;       // the input the message is about, for the focus
-};
+using Result = ItemEdit::Result;
 
 // Writes the changes of the book as read (a row of 图书 with all its columns) in one update
 // by its 编号: only the changed columns, and only while they still hold what was read, so a

@@ -1,9 +1,9 @@
 #include "BookIntake.h"
 
 #include "CallNumber.h"
+#include "ReferenceLists.h"
 #include "db/LoginContext.h"
 #include "db/Money.h"
-#include "db/RowOrder.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "print/LabelReport.h"
@@ -25,19 +25,6 @@ const QString kZch = QStringLiteral("zch");
 const QString kLevel = QStringLiteral("物品级别");
 const QString kDonor = QStringLiteral("捐赠人");
 const QString kTable = QStringLiteral("图书");
-
-QStringList readColumn(const QString &table, const QString &column, QStringList *errors)
-{
-    QStringList out;
-    QSqlQuery q = RowOrder::selectAll(table).exec();
-    if (q.lastError().isValid()) {
-        errors->append(table + QStringLiteral(": ") + Statement::lastError(q));
-        return out;
-    }
-    while (q.next())
-        out << q.value(column).toString();
-    return out;
-}
 
 Result refused(const QString &number, const QString &message)
 {
@@ -118,15 +105,7 @@ std::optional<Statement> insertStatement(const BookForm &form, const QString &nu
         put(QStringLiteral("TmpA"),
             stamp.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("+A"));
 
-    Statement st(QStringLiteral("insert into 图书 (") + columns.join(QStringLiteral(", ")) +
-                 QStringLiteral(") values ("));
-    for (int i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            st.text(QStringLiteral(", "));
-        st.value(values.at(i));
-    }
-    st.text(QStringLiteral(")"));
-    return st;
+    return Statement::insert(kTable, columns, values);
 }
 
 // One row in its own transaction: the number check, the call number and the insert.
@@ -200,16 +179,20 @@ PickLists loadPickLists(QString *error)
 {
     QStringList errors;
     PickLists l;
-    l.classes = readColumn(QStringLiteral("分类"), QStringLiteral("名称"), &errors);
-    l.subClasses = readColumn(QStringLiteral("二级分类"), QStringLiteral("名称"), &errors);
-    l.publishers = readColumn(QStringLiteral("出版社名"), QStringLiteral("出版社名"), &errors);
-    l.locations = readColumn(QStringLiteral("存放位置"), QStringLiteral("存放位置名"), &errors);
-    l.currencies = readColumn(QStringLiteral("币种"), QStringLiteral("币种"), &errors);
-    l.attachments = readColumn(QStringLiteral("附件名"), QStringLiteral("附件名"), &errors);
-    l.levels = readColumn(QStringLiteral("物品级别"), QStringLiteral("名称"), &errors);
-    l.a1 = readColumn(QStringLiteral("a1"), QStringLiteral("名称"), &errors);
-    l.a2 = readColumn(QStringLiteral("a2"), QStringLiteral("名称"), &errors);
-    l.a3 = readColumn(QStringLiteral("a3"), QStringLiteral("名称"), &errors);
+    l.classes = ReferenceLists::read(QStringLiteral("分类"), QStringLiteral("名称"), &errors);
+    l.subClasses =
+        ReferenceLists::read(QStringLiteral("二级分类"), QStringLiteral("名称"), &errors);
+    l.publishers =
+        ReferenceLists::read(QStringLiteral("出版社名"), QStringLiteral("出版社名"), &errors);
+    l.locations =
+        ReferenceLists::read(QStringLiteral("存放位置"), QStringLiteral("存放位置名"), &errors);
+    l.currencies = ReferenceLists::read(QStringLiteral("币种"), QStringLiteral("币种"), &errors);
+    l.attachments =
+        ReferenceLists::read(QStringLiteral("附件名"), QStringLiteral("附件名"), &errors);
+    l.levels = ReferenceLists::read(QStringLiteral("物品级别"), QStringLiteral("名称"), &errors);
+    l.a1 = ReferenceLists::read(QStringLiteral("a1"), QStringLiteral("名称"), &errors);
+    l.a2 = ReferenceLists::read(QStringLiteral("a2"), QStringLiteral("名称"), &errors);
+    l.a3 = ReferenceLists::read(QStringLiteral("a3"), QStringLiteral("名称"), &errors);
     if (error)
         *error = errors.join(QLatin1Char('\n'));
     return l;

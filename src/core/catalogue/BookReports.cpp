@@ -1,8 +1,8 @@
 #include "BookReports.h"
 
+#include "ItemReports.h"
+
 #include "print/CardReports.h"
-#include "print/LabelReport.h"
-#include "print/ListReport.h"
 
 namespace BookReports {
 
@@ -13,32 +13,13 @@ QString f(const char *field)
     return QString::fromUtf8(field);
 }
 
-// The small label the spine and class-number labels are printed on.
-LabelSpec labelSetup(const QString &title)
-{
-    LabelSpec setup;
-    setup.title = title;
-    setup.pageSize = QSizeF(40, 30);
-    return setup;
-}
-
-LabelLine labelLine(const char *field, double size = 10)
-{
-    LabelLine line;
-    line.field = f(field);
-    line.format = CellFormat::Text;
-    line.fontSize = size;
-    line.alignment = Qt::AlignCenter;
-    return line;
-}
-
 } // namespace
 
 QStringList fieldsOf(Kind kind)
 {
     switch (kind) {
     case Kind::List:
-        return {f("编号"), f("条形码"), f("名称"), f("分类"), f("存放位置"), f("数量"), f("价格")};
+        return ItemReports::listFields();
     case Kind::Barcodes:
         return {f("条形码")};
     case Kind::SpineLabels:
@@ -54,42 +35,22 @@ QStringList fieldsOf(Kind kind)
 
 ReportModel list(const ReportRows &books, const QDateTime &printedAt)
 {
-    ListReportSpec setup;
-    setup.title = QStringLiteral("图书列表");
-    setup.heading = QStringLiteral("[DATE]       [TIME]");
-    setup.columns = {
-        {f("编号"), QStringLiteral("图书编号"), 28, CellFormat::Text},
-        {f("条形码"), QStringLiteral("条形码"), 32, CellFormat::Text},
-        {f("名称"), QStringLiteral("书名"), 0, CellFormat::Text},
-        {f("分类"), QStringLiteral("分类"), 24, CellFormat::Text},
-        {f("存放位置"), QStringLiteral("存放位置"), 24, CellFormat::Text},
-        {f("数量"), QStringLiteral("数量"), 14, CellFormat::Number},
-    };
-    setup.footerTotals = {{QStringLiteral(" 数量合计: "), f("数量"), CellFormat::Number},
-                          {QStringLiteral("  价格合计: "), f("价格"), CellFormat::Money}};
-    setup.printedAt = printedAt;
-    return buildListReport(setup, books);
+    return ItemReports::list({QStringLiteral("图书列表"), QStringLiteral("图书编号"),
+                              QStringLiteral("书名"), QStringLiteral(" 数量合计: "),
+                              QStringLiteral("  价格合计: ")},
+                             books, printedAt);
 }
 
 ReportModel barcodes(const ReportRows &books)
 {
-    LabelSpec setup = labelSetup(QStringLiteral("图书条码"));
-    setup.pageSize = QSizeF(50, 25);
-    setup.barcodeField = f("条形码");
-    setup.symbology = Barcode::Symbology::Code128A;
-    return buildLabels(setup, books);
+    return ItemReports::barcodes(QStringLiteral("图书条码"), books);
 }
 
 ReportModel spineLabels(const ReportRows &books, bool single)
 {
-    LabelSpec setup = labelSetup(QStringLiteral("书标"));
-    if (single)
-        setup.lines = {labelLine("分类号"), labelLine("编号"), labelLine("条形码"),
-                       labelLine("zch")};
-    else
-        setup.lines = {labelLine("编号"), labelLine("分类号"), labelLine("zch"),
-                       labelLine("条形码")};
-    return buildLabels(setup, books);
+    const QStringList fields = single ? QStringList{f("分类号"), f("编号"), f("条形码"), f("zch")}
+                                      : QStringList{f("编号"), f("分类号"), f("zch"), f("条形码")};
+    return ItemReports::labels(QStringLiteral("书标"), fields, books);
 }
 
 ReportModel catalogueCards(const ReportRows &books, bool single)
@@ -99,10 +60,8 @@ ReportModel catalogueCards(const ReportRows &books, bool single)
 
 ReportModel classLabels(const ReportRows &books)
 {
-    LabelSpec setup = labelSetup(QStringLiteral("分类号"));
-    setup.pageSize = QSizeF(40, 15);
-    setup.lines = {labelLine("分类号", 14)};
-    return buildLabels(setup, books);
+    // The class number alone, larger, on a narrower label.
+    return ItemReports::labels(QStringLiteral("分类号"), {f("分类号")}, books, 14, QSizeF(40, 15));
 }
 
 bool build(Kind kind, const Statement &books, const QDateTime &printedAt, ReportModel *report,

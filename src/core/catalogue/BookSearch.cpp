@@ -2,7 +2,6 @@
 
 #include "db/Money.h"
 #include "db/SqlDialect.h"
-#include "search/ContainsIndex.h"
 
 #include <QSqlQuery>
 
@@ -62,10 +61,7 @@ Search build(const Conditions &c)
             QStringLiteral("图书中没有可以查询的“%1”, 请从列表中选择要查询的项目!").arg(choice);
         return out;
     }
-    if (c.match == Match::Exact)
-        ColumnSearch::appendEquals(st, kTable, column, out.value);
-    else
-        ContainsIndex::appendContains(st, kTable, column, out.value);
+    ColumnSearch::appendMatch(st, kTable, column, out.value, c.match);
     if (c.dateRange) {
         st.text(QStringLiteral(" and "));
         ColumnSearch::appendDateRange(st, kDateColumn, c.from, c.to);

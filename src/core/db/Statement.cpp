@@ -24,6 +24,20 @@ Statement &Statement::value(const QVariant &value)
     return *this;
 }
 
+Statement Statement::insert(const QString &table, const QStringList &columns,
+                            const QVariantList &values)
+{
+    Statement st(QStringLiteral("insert into ") + table + QStringLiteral(" (") +
+                 columns.join(QStringLiteral(", ")) + QStringLiteral(") values ("));
+    for (int i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            st.text(QStringLiteral(", "));
+        st.value(values.at(i));
+    }
+    st.text(QStringLiteral(")"));
+    return st;
+}
+
 namespace {
 
 QString literalOf(const QVariant &v)

@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 
@@ -37,6 +38,11 @@ public:
     QVariant scalar(QString *error = nullptr) const;
 
     static QString lastError(const QSqlQuery &query);
+
+    // "insert into table (c1, c2, …) values (?, ?, …)" with the values bound, one per column.
+    // The table and column names are the program's own, never typed by a user.
+    static Statement insert(const QString &table, const QStringList &columns,
+                            const QVariantList &values);
 
 private:
     QString m_sql;

@@ -1,7 +1,8 @@
 #include "ReaderRegistration.h"
 
+#include "catalogue/ReferenceLists.h"
+
 #include "db/LoginContext.h"
-#include "db/RowOrder.h"
 #include "db/RowChange.h"
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
@@ -54,19 +55,6 @@ QString duplicateMessage(const QString &number)
     return QStringLiteral("读者编号“%1”已经存在,请换一个编号!").arg(number);
 }
 
-QStringList readColumn(const QString &table, const QString &column, QStringList *errors)
-{
-    QStringList out;
-    QSqlQuery q = RowOrder::selectAll(table).exec();
-    if (q.lastError().isValid()) {
-        errors->append(table + QStringLiteral(": ") + Statement::lastError(q));
-        return out;
-    }
-    while (q.next())
-        out << q.value(column).toString();
-    return out;
-}
-
 } // namespace
 
 const QStringList &textColumns()
@@ -93,9 +81,12 @@ PickLists loadPickLists(QString *error)
 {
     QStringList errors;
     PickLists lists;
-    lists.categories = readColumn(QStringLiteral("读者类别"), QStringLiteral("类别名"), &errors);
-    lists.departments = readColumn(QStringLiteral("单位名称"), QStringLiteral("单位名称"), &errors);
-    lists.documentKinds = readColumn(QStringLiteral("证件名"), QStringLiteral("证件名"), &errors);
+    lists.categories =
+        ReferenceLists::read(QStringLiteral("读者类别"), QStringLiteral("类别名"), &errors);
+    lists.departments =
+        ReferenceLists::read(QStringLiteral("单位名称"), QStringLiteral("单位名称"), &errors);
+    lists.documentKinds =
+        ReferenceLists::read(QStringLiteral("证件名"), QStringLiteral("证件名"), &errors);
     if (error)
         *error = errors.join(QLatin1Char('\n'));
     return lists;

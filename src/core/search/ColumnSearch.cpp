@@ -1,5 +1,6 @@
 #include "ColumnSearch.h"
 
+#include "ContainsIndex.h"
 #include "db/Schema.h"
 
 namespace ColumnSearch {
@@ -34,6 +35,15 @@ void appendEquals(Statement &statement, const QString &table, const QString &col
         .text((text ? column : QStringLiteral("cast(") + column + QStringLiteral(" as text)")) +
               QStringLiteral(" = "))
         .value(value);
+}
+
+void appendMatch(Statement &statement, const QString &table, const QString &column,
+                 const QString &value, Match match)
+{
+    if (match == Match::Exact)
+        appendEquals(statement, table, column, value);
+    else
+        ContainsIndex::appendContains(statement, table, column, value);
 }
 
 void appendDateRange(Statement &statement, const QString &column, const QDate &from,

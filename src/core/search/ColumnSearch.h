@@ -25,6 +25,11 @@ QString searchableColumn(const QString &table, const QString &name);
 void appendEquals(Statement &statement, const QString &table, const QString &column,
                   const QString &value);
 
+// "column = value" (精确) or "column contains value" (模糊, ContainsIndex), the value bound
+// as given. column is a checked name.
+void appendMatch(Statement &statement, const QString &table, const QString &column,
+                 const QString &value, Match match);
+
 // "column >= from and column <= to", the dates at midnight.
 void appendDateRange(Statement &statement, const QString &column, const QDate &from,
                      const QDate &to);
