@@ -193,7 +193,8 @@ TBorrowOptBarCodeFm::TBorrowOptBarCodeFm(const QVector<QSqlRecord> &rows, QWidge
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->verticalHeader()->setDefaultSectionSize(22);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < fields.size(); ++c)
             m_table->setItem(r, c, new QTableWidgetItem(rows[r].value(fields[c]).toString()));
