@@ -4,6 +4,7 @@
 #include "catalogue/BookWindows.h"
 #include "circulation/ChargeWindows.h"
 #include "catalogue/PeriodicalWindows.h"
+#include "circulation/DeskWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -41,6 +42,7 @@ void registerAll()
     registerBookWindows();
     registerChargeWindows();
     registerPeriodicalWindows();
+    registerDeskWindows();
 }
 
 } // namespace WindowRegistry

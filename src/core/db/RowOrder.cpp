@@ -33,4 +33,12 @@ Statement selectAll(const QString &table)
     return Statement(QStringLiteral("select * from ") + table + orderBy());
 }
 
+QString entryOrderBy(const QString &table)
+{
+    const Schema::Table *t = Schema::findTable(table);
+    if ((t && t->insertionOrdered) || SharedConnection::dialect() != SqlDialect::Server)
+        return orderBy();
+    return QString();
+}
+
 } // namespace RowOrder

@@ -23,4 +23,10 @@ QString orderBy(const QSqlDatabase &db);
 // "select * from <table> order by <key>": a whole list in the order it was entered.
 Statement selectAll(const QString &table);
 
+// " order by <key>" for any table, also one without an insertion number of its own (books,
+// periodicals, readers): the embedded database has its rowid for every table. On the server
+// such a table has no number, so the text is empty and the rows come in the order of its
+// heap, the order of entry until a row is changed.
+QString entryOrderBy(const QString &table);
+
 } // namespace RowOrder
