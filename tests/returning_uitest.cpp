@@ -5,15 +5,18 @@
 #include "ResultGrid.h"
 #include "app/WindowRegistry.h"
 #include "circulation/BkReturnUt.h"
+#include "circulation/CirculationDesk.h"
 #include "circulation/ReturnWindows.h"
 #include "db/LoginContext.h"
 #include "db/Statement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QtTest>
@@ -95,6 +98,7 @@ private slots:
     void damageGroup();
     void loanWithoutDates();
     void oneWindowFromTheMainWindow();
+    void borrowingWindowByF5();
 };
 
 void ReturningWindowTest::returnsOneByOne()
@@ -288,6 +292,38 @@ void ReturningWindowTest::oneWindowFromTheMainWindow()
     QWidget *second = factory(nullptr);
     QVERIFY(second);
     delete second;
+}
+
+void ReturningWindowTest::borrowingWindowByF5()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    library();
+    PromptRecorder prompts;
+    WindowRegistry::registerAll();
+    // Until the borrowing window is built into this program, a stand-in takes its command.
+    if (!WindowRegistry::find(CirculationDesk::BorrowCommand))
+        WindowRegistry::add(CirculationDesk::BorrowCommand,
+                            [](QWidget *parent) -> QWidget * { return new QDialog(parent); });
+    auto *w = new TBkReturnFm;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<TBkReturnFm> returning(w);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w) || w->isVisible());
+    QTest::keyClick(w, Qt::Key_F5);
+    QPointer<QWidget> borrowing = CirculationDesk::window(CirculationDesk::BorrowCommand);
+    QVERIFY(borrowing);
+    QVERIFY(borrowing->isVisible());
+    // F5 again brings up the same window, not a second one.
+    QTest::keyClick(w, Qt::Key_F5);
+    QCOMPARE(CirculationDesk::window(CirculationDesk::BorrowCommand), borrowing.data());
+
+    // Closing the return window closes both.
+    w->close();
+    QTRY_VERIFY(!returning);
+    QTRY_VERIFY(!borrowing || !borrowing->isVisible());
+    QVERIFY(!CirculationDesk::window(CirculationDesk::ReturnCommand));
+    QVERIFY(!CirculationDesk::window(CirculationDesk::BorrowCommand));
 }
 
 QTEST_MAIN(ReturningWindowTest)

@@ -98,6 +98,9 @@ TBkReturnFm::TBkReturnFm(QWidget *parent)
 
     auto *current = new QGroupBox(QStringLiteral("当前记录"), this);
     auto *form = new QFormLayout(current);
+    m_currentForm = form;
+    // The panel keeps its width whether the rent and fine rows are shown or not.
+    current->setMinimumWidth(320);
     m_curReader = shownField(current);
     m_curName = shownField(current);
     m_curItem = shownField(current);
@@ -119,12 +122,9 @@ TBkReturnFm::TBkReturnFm(QWidget *parent)
     form->addRow(QStringLiteral("借阅日期:"), m_curLent);
     form->addRow(QStringLiteral("存放位置:"), m_shelf);
     form->addRow(QStringLiteral("实际租期:"), m_rentPeriod);
-    m_rentLabel = new QLabel(QStringLiteral("实际租金:"), current);
-    form->addRow(m_rentLabel, m_rent);
-    m_daysOverdueLabel = new QLabel(QStringLiteral("超期天数:"), current);
-    form->addRow(m_daysOverdueLabel, m_daysOverdue);
-    m_fineLabel = new QLabel(QStringLiteral("超期罚金:"), current);
-    form->addRow(m_fineLabel, m_fine);
+    form->addRow(QStringLiteral("实际租金:"), m_rent);
+    form->addRow(QStringLiteral("超期天数:"), m_daysOverdue);
+    form->addRow(QStringLiteral("超期罚金:"), m_fine);
 
     m_damageBox = new QCheckBox(QStringLiteral("破损/丢失/赔偿"), this);
     m_damage = new QGroupBox(this);
@@ -212,12 +212,10 @@ void TBkReturnFm::showEvent(QShowEvent *event)
         return;
     m_prepared = true;
     const LoginContext &ctx = loginContext();
-    m_rentLabel->setVisible(ctx.rentEnabled);
-    m_rent->setVisible(ctx.rentEnabled);
-    for (QWidget *w :
-         {static_cast<QWidget *>(m_daysOverdueLabel), static_cast<QWidget *>(m_daysOverdue),
-          static_cast<QWidget *>(m_fineLabel), static_cast<QWidget *>(m_fine)})
-        w->setVisible(ctx.overdueFineEnabled);
+    // Whole rows go, so that the panel closes up around what is left.
+    m_currentForm->setRowVisible(m_rent, ctx.rentEnabled);
+    m_currentForm->setRowVisible(m_daysOverdue, ctx.overdueFineEnabled);
+    m_currentForm->setRowVisible(m_fine, ctx.overdueFineEnabled);
     clearAll();
     QString error;
     m_focusField = Returning::focusField(&error);

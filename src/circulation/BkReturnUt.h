@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -82,9 +83,7 @@ private:
     QLineEdit *m_rent = nullptr;
     QLineEdit *m_daysOverdue = nullptr;
     QLineEdit *m_fine = nullptr;
-    QLabel *m_rentLabel = nullptr;
-    QLabel *m_daysOverdueLabel = nullptr;
-    QLabel *m_fineLabel = nullptr;
+    QFormLayout *m_currentForm = nullptr;
 
     QCheckBox *m_damageBox = nullptr;
     QGroupBox *m_damage = nullptr;
