@@ -5,6 +5,7 @@
 #include "circulation/ChargeWindows.h"
 #include "catalogue/PeriodicalWindows.h"
 #include "circulation/DeskWindows.h"
+#include "circulation/ReturnWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -43,6 +44,7 @@ void registerAll()
     registerChargeWindows();
     registerPeriodicalWindows();
     registerDeskWindows();
+    registerReturnWindows();
 }
 
 } // namespace WindowRegistry
