@@ -113,6 +113,7 @@ LendingDesk::ReaderOutcome LendingDesk::acceptReader(const QString &typed, const
         return out;
     }
     if (!q.next()) {
+        dropReader();
         out.status = ReaderOutcome::NotFound;
         out.message = QStringLiteral("没有该编号/卡号的读者资料,请检查输入的是否正确!");
         return out;

@@ -42,8 +42,8 @@ public:
     };
     // Finds the reader by 读者编号 or CardId (blanks around the text removed) and accepts him
     // when his state is "正常", his validity (when checked) has not passed and his category
-    // gives usable loan days, loan limit and rent. A refused reader is dropped; a reader with
-    // a category problem stays current but nothing can be queued or lent for him.
+    // gives usable loan days, loan limit and rent. A reader refused or not found is dropped; one
+    // with a category problem stays current but nothing can be queued or lent for him.
     ReaderOutcome acceptReader(const QString &typed, const QDate &today);
     bool hasReader() const { return !m_reader.isEmpty(); }
     const QSqlRecord &reader() const { return m_reader; }
