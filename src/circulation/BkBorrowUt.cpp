@@ -167,6 +167,8 @@ QGroupBox *TBkBorrowFm::createItemBox()
     m_byNumber->setChecked(true);
     for (QRadioButton *b : {m_books, m_periodicals, m_byNumber, m_byBarcode}) {
         b->setFocusPolicy(Qt::NoFocus);
+        if (b == m_byNumber)
+            choices->addSpacing(16);
         choices->addWidget(b);
     }
     choices->addStretch();
