@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -231,6 +232,9 @@ void TBkBorrowFm::setDuplicateChooser(DuplicateChooser chooser)
 void TBkBorrowFm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Restored from the task bar the desk keeps its reader and queue.
+    if (event->spontaneous())
+        return;
     CleanData();
     applySettings();
 }
