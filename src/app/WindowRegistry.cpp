@@ -6,6 +6,7 @@
 #include "catalogue/PeriodicalWindows.h"
 #include "circulation/DeskWindows.h"
 #include "circulation/ReturnWindows.h"
+#include "circulation/BorrowWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -45,6 +46,7 @@ void registerAll()
     registerPeriodicalWindows();
     registerDeskWindows();
     registerReturnWindows();
+    registerBorrowWindows();
 }
 
 } // namespace WindowRegistry
