@@ -1,6 +1,9 @@
 #include "BatchCirculation.h"
 
+#include "Lending.h"
+#include "Returning.h"
 #include "ScanLookup.h"
+#include "db/LoginContext.h"
 #include "db/Statement.h"
 
 #include <QFile>
@@ -84,14 +87,76 @@ Outcome renew(const BatchLine::Line &line)
                            line.dueDate.toString(QStringLiteral("yyyy-MM-dd")))};
 }
 
-Outcome lend(const BatchLine::Line &, const QDateTime &)
+// The borrowing window's steps for one reader and one item: the reader accepted, the item
+// looked up (lapsing old reservations) and queued after its checks, then lent in one
+// transaction that takes the copy only while one is on the shelf.
+Outcome lend(const BatchLine::Line &line, const QDateTime &moment)
 {
-    return refused(QStringLiteral("借出尚未实现."));
+    LendingDesk desk;
+    const LendingDesk::ReaderOutcome reader = desk.acceptReader(line.reader, moment.date());
+    if (reader.status != LendingDesk::ReaderOutcome::Accepted)
+        return refused(reader.message);
+    if (!desk.categoryProblem().isEmpty())
+        return refused(desk.categoryProblem());
+    // Lending clears the desk: what the result line names is kept here.
+    const QString readerNumber = desk.readerNumber();
+    const QString readerName = desk.reader().value(QStringLiteral("读者姓名")).toString();
+    ScanLookup::Item item;
+    QString message;
+    if (ScanLookup::item(line.item, &item, &message) != ScanLookup::Found::One)
+        return refused(message);
+    const LendingDesk::LookupOutcome found =
+        desk.lookUpItems(item.kind, item.column, line.item, moment);
+    if (!found.ok)
+        return refused(found.message);
+    if (found.rows.size() != 1)
+        return refused(QStringLiteral("%1 中有多个%2为 \"%3\" 的记录,请用编号.")
+                           .arg(item.kind, item.column, line.item));
+    const LendingDesk::QueueOutcome queued = desk.queueItem(item.kind, found.rows.first());
+    if (queued.status != LendingDesk::QueueOutcome::Queued)
+        return refused(queued.message);
+    const LendingDesk::LendOutcome lent = desk.lend(moment, false);
+    if (lent.status != LendingDesk::LendOutcome::Lent)
+        return refused(lent.message);
+    if (lent.lent.isEmpty())
+        return refused(lent.refusals.join(QLatin1Char(' ')));
+    const LendingEntry &entry = lent.lent.first();
+    QString text = QStringLiteral("借出 %1 %2 《%3》 给读者 %4 (%5),应还日期: %6")
+                       .arg(entry.kind, entry.number, entry.title, readerNumber, readerName,
+                            moment.date()
+                                .addDays(entry.days.trimmed().toInt())
+                                .toString(QStringLiteral("yyyy-MM-dd")));
+    if (queued.loanLimitNotice)
+        text += QLatin1Char(' ') + queued.message;
+    return {true, text};
 }
 
-Outcome giveBack(const BatchLine::Line &, const QDateTime &)
+// The return window's "归还" for the chosen loan, with the computed rent period and rent at
+// the day of the scan and no damage noted.
+Outcome giveBack(const BatchLine::Line &line, const QDateTime &moment)
 {
-    return refused(QStringLiteral("归还尚未实现."));
+    ScanLookup::Item item;
+    qlonglong id = 0;
+    QString message;
+    if (!chooseLoan(line, &item, &id, &message))
+        return refused(message);
+    Returning::ReturnRequest request;
+    request.loanId = id;
+    const Returning::ReturnOutcome returned = Returning::returnLoan(request, moment.date());
+    if (!returned.ok)
+        return refused(returned.message);
+    const LoginContext &context = loginContext();
+    QString text = QStringLiteral("归还 %1 %2 《%3》,读者 %4 (%5),租期 %6 天")
+                       .arg(item.kind, item.number, returned.loan.name, returned.loan.readerNumber,
+                            returned.loan.readerName)
+                       .arg(returned.rentPeriod);
+    if (context.rentEnabled)
+        text += QStringLiteral(",租金 %1").arg(returned.rent.toString());
+    if (context.overdueFineEnabled)
+        text += QStringLiteral(",罚金 %1").arg(returned.fine.toString());
+    if (context.rentEnabled || context.overdueFineEnabled)
+        text += QStringLiteral(",扣款 %1").arg(returned.charged.toString());
+    return {true, text};
 }
 
 } // namespace

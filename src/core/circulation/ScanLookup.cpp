@@ -35,6 +35,7 @@ Found lookUp(const QString &kind, const QString &column, const QString &text, It
     item->number = q.value(0).toString();
     item->barcode = q.value(1).toString();
     item->name = q.value(2).toString();
+    item->column = checked;
     if (q.next()) {
         *message =
             QStringLiteral("%1 中有多个%2为 \"%3\" 的记录,请用编号.").arg(kind, checked, text);

@@ -11,7 +11,8 @@ struct Item {
     QString kind;   // "图书" or "期刊": the item's table
     QString number; // 编号
     QString barcode;
-    QString name; // 名称
+    QString name;   // 名称
+    QString column; // what the text matched: "条形码" or "编号"
 };
 
 struct Reader {
