@@ -227,7 +227,8 @@ bool checkFile(const QString &path, QString *message)
                            .arg(number);
             return false;
         }
-        (void)utf8.decode(bytes);
+        // The decoder works when its result is taken.
+        const QString text = utf8.decode(bytes);
         if (utf8.hasError()) {
             *message = QStringLiteral("文件 %1 的第 %2 行不是 UTF-8 文本.").arg(path).arg(number);
             return false;
