@@ -293,6 +293,9 @@ void CirculationCommandTest::reserveThenLend()
     QVERIFY2(run.out[1].contains(QStringLiteral("OK 借出 图书 B1")), qPrintable(run.out[1]));
     // Lending consumed the reservation.
     QVERIFY(value(QStringLiteral("select 预定状况 from 图书 where 编号='B1'")).isNull());
+    // Without --operator the super administrator lends.
+    QCOMPARE(value(QStringLiteral("select 借阅经手人 from 借出记录")).toString(),
+             QStringLiteral("超级管理员"));
 }
 
 void CirculationCommandTest::refusedFiles_data()
