@@ -113,8 +113,11 @@ void CommandLineTest::refusals_data()
         << "已经存在";
     QTest::newRow("a text file") << QStringList{"--create-database", "other.db"} << "text"
                                  << "已经存在";
-    QTest::newRow("unknown command")
-        << QStringList{"reserve"} << QString() << "未知的命令: reserve";
+    QTest::newRow("unknown command") << QStringList{"lend"} << QString() << "未知的命令: lend";
+    QTest::newRow("reserve without its arguments")
+        << QStringList{"reserve", "B1"} << QString() << "用法: tsgl reserve";
+    QTest::newRow("circulation of a library not there")
+        << QStringList{"--config", "de.ini", "circulation", "ops.txt"} << QString() << "配置文件";
     QTest::newRow("unknown option") << QStringList{"--colour"} << QString() << "colour";
 }
 

@@ -1,5 +1,7 @@
 #include "LoginUt.h"
+#include "app/CirculationCommands.h"
 #include "app/CommandLine.h"
+#include "app/CommandSession.h"
 #include "app/Startup.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -21,6 +23,10 @@ struct Options {
                               QStringLiteral("创建一个新的本地数据库文件后退出"),
                               QStringLiteral("PATH")};
     QCommandLineOption demo{QStringLiteral("demo"), QStringLiteral("在新数据库中放入示例数据")};
+    QCommandLineOption operatorName{
+        QStringLiteral("operator"),
+        QStringLiteral("命令以这个管理员的名义执行 (默认: 第一个管理员,即超级管理员)"),
+        QStringLiteral("NAME")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -30,6 +36,12 @@ struct Options {
         parser.addOption(config);
         parser.addOption(create);
         parser.addOption(demo);
+        parser.addOption(operatorName);
+        parser.addPositionalArgument(
+            QStringLiteral("命令"),
+            QStringLiteral("reserve 物品 读者 到期时间: 为读者预定一本图书或期刊\n"
+                           "circulation 文件: 按文件逐行借出、归还、续借"),
+            QStringLiteral("[命令 参数…]"));
     }
 };
 
@@ -64,8 +76,28 @@ int runCommand(int argc, char *argv[])
     const QStringList rest = parser.positionalArguments();
     const QString command =
         rest.isEmpty() ? app.arguments().mid(1).join(QLatin1Char(' ')) : rest.first();
-    QTextStream(stderr) << CommandLine::unknownCommandMessage(command) << '\n';
-    return 1;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const CirculationCommands::Command *run = CirculationCommands::find(command);
+    if (!run) {
+        err << CommandLine::unknownCommandMessage(command) << Qt::endl;
+        return 1;
+    }
+    const QStringList arguments = rest.mid(1);
+    if (arguments.size() != run->arguments) {
+        err << run->usage << Qt::endl;
+        return 2;
+    }
+    CommandSession session;
+    QString error;
+    if (!session.open(parser.value(options.config), QCoreApplication::applicationDirPath(),
+                      parser.value(options.operatorName), &error)) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    for (const QString &note : session.notes())
+        err << note << Qt::endl;
+    return run->run(arguments, out, err);
 }
 
 // The login window leads through the start-up; once it is done the program runs until the

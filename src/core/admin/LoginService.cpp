@@ -188,3 +188,27 @@ LoginService::Result LoginService::login(const QString &typedName, const QString
     m_context.adminName = name;
     return Result::Accepted;
 }
+
+bool LoginService::actAs(const QString &name, QString *error)
+{
+    for (const QString &candidate : {name, name.trimmed()}) {
+        QSqlQuery q = Statement(QStringLiteral("select * from 管理员 where adminname="))
+                          .value(candidate)
+                          .text(RowOrder::orderBy(m_db))
+                          .exec(m_db);
+        if (!q.isActive()) {
+            *error = Statement::lastError(q);
+            return false;
+        }
+        if (!q.next())
+            continue;
+        applyFlags(m_context, q.record());
+        const QString trimmed = candidate.trimmed();
+        if (trimmed == QString::fromUtf8(SuperAdminName))
+            grantAll(m_context);
+        m_context.adminName = trimmed;
+        return true;
+    }
+    *error = QStringLiteral("没有名为 \"%1\" 的管理员.").arg(name.trimmed());
+    return false;
+}

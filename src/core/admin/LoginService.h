@@ -40,6 +40,12 @@ public:
     // replaced by its hash.
     Result login(const QString &typedName, const QString &password, QString *error = nullptr);
 
+    // Acts as the named administrator without a password, for the commands run from the
+    // command line by whoever may open the database anyway: the flags and the trimmed name
+    // as a login would set them. False, with the message in error, when no administrator has
+    // that name (matched as given, then trimmed) or the database fails.
+    bool actAs(const QString &name, QString *error);
+
     static QString wrongPasswordMessage() { return QStringLiteral("密码不正确!"); }
 
 private:
