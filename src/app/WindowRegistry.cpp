@@ -2,6 +2,7 @@
 
 #include "admin/AdminWindows.h"
 #include "catalogue/BookWindows.h"
+#include "circulation/LoanQueryWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -37,6 +38,7 @@ void registerAll()
     registerAdminWindows();
     registerReaderWindows();
     registerBookWindows();
+    registerLoanQueryWindows();
 }
 
 } // namespace WindowRegistry
