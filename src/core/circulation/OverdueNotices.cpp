@@ -5,6 +5,7 @@
 
 #include <QSqlQuery>
 #include <cmath>
+#include <iterator>
 
 namespace OverdueNotices {
 
@@ -28,17 +29,21 @@ const Column kColumns[] = {
     {"罚金", "罚金(元)", 24, true},
 };
 
-QString cellText(const Item &item, const QString &field)
+// The text of column c (in the order of kColumns) for one loan.
+QString cellText(const Item &item, int c)
 {
-    if (field == QLatin1String("名称"))
+    switch (c) {
+    case 0:
         return item.title;
-    if (field == QLatin1String("条形码"))
+    case 1:
         return item.barcode;
-    if (field == QLatin1String("应还日期"))
+    case 2:
         return item.due.toString(QStringLiteral("yyyy-MM-dd"));
-    if (field == QLatin1String("超期天数"))
+    case 3:
         return QString::number(item.days);
-    return item.fine.toFixed2();
+    default:
+        return item.fine.toFixed2();
+    }
 }
 
 class NoticePages {
@@ -57,15 +62,16 @@ public:
             if (m_y + 2 * m_line > kBottom - 2 * m_line)
                 startPage(notice, index);
             double x = kLeft;
-            for (const Column &c : kColumns) {
-                ReportItem &item = m_model.addText(
-                    *m_page, QRectF(x + 0.5, m_y, c.width - 1, m_line),
-                    cellText(notice.items[i], QString::fromUtf8(c.field)), kFont, false,
-                    (c.right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
-                    QStringLiteral("cell"));
+            for (int c = 0; c < int(std::size(kColumns)); ++c) {
+                const Column &col = kColumns[c];
+                ReportItem &item =
+                    m_model.addText(*m_page, QRectF(x + 0.5, m_y, col.width - 1, m_line),
+                                    cellText(notice.items[i], c), kFont, false,
+                                    (col.right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                                    QStringLiteral("cell"));
                 item.row = i;
-                item.field = QString::fromUtf8(c.field);
-                x += c.width;
+                item.field = QString::fromUtf8(col.field);
+                x += col.width;
             }
             m_y += m_line;
         }
