@@ -69,19 +69,21 @@ QWidget *TBkJySearchFm::createConditions()
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         edit->setCalendarPopup(true);
         edit->setEnabled(false);
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) +
+                              44);
         return edit;
     };
-    auto range = [&](const QString &caption, QCheckBox **box, QDateEdit **from, QDateEdit **to,
-                     int at) {
+    // The date ranges and the return state share one row under the text fields.
+    auto *dates = new QHBoxLayout;
+    auto range = [&](const QString &caption, QCheckBox **box, QDateEdit **from, QDateEdit **to) {
         *box = new QCheckBox(caption, group);
         *from = dateEdit();
         *to = dateEdit();
-        auto *row = new QHBoxLayout;
-        row->addWidget(*box);
-        row->addWidget(*from);
-        row->addWidget(new QLabel(QStringLiteral("到"), group));
-        row->addWidget(*to);
-        grid->addLayout(row, 1, at, 1, 4);
+        dates->addWidget(*box);
+        dates->addWidget(*from);
+        dates->addWidget(new QLabel(QStringLiteral("到"), group));
+        dates->addWidget(*to);
+        dates->addSpacing(24);
         QDateEdit *f = *from;
         QDateEdit *t = *to;
         connect(*box, &QCheckBox::toggled, this, [f, t](bool on) {
@@ -89,8 +91,8 @@ QWidget *TBkJySearchFm::createConditions()
             t->setEnabled(on);
         });
     };
-    range(QStringLiteral("借阅时间 从"), &m_lentBox, &m_lentFrom, &m_lentTo, 0);
-    range(QStringLiteral("归还时间 从"), &m_returnedBox, &m_returnedFrom, &m_returnedTo, 4);
+    range(QStringLiteral("借阅时间 从"), &m_lentBox, &m_lentFrom, &m_lentTo);
+    range(QStringLiteral("归还时间 从"), &m_returnedBox, &m_returnedFrom, &m_returnedTo);
 
     m_stateBox = new QCheckBox(QStringLiteral("已还"), group);
     m_state = new QComboBox(group);
@@ -98,11 +100,10 @@ QWidget *TBkJySearchFm::createConditions()
     m_state->setCurrentIndex(0);
     m_state->setEnabled(false);
     connect(m_stateBox, &QCheckBox::toggled, m_state, &QComboBox::setEnabled);
-    auto *stateRow = new QHBoxLayout;
-    stateRow->addWidget(m_stateBox);
-    stateRow->addWidget(m_state);
-    stateRow->addStretch();
-    grid->addLayout(stateRow, 1, 8, 1, 2);
+    dates->addWidget(m_stateBox);
+    dates->addWidget(m_state);
+    dates->addStretch();
+    grid->addLayout(dates, 1, 0, 1, 10);
 
     auto *buttons = new QHBoxLayout;
     for (const QString &text : {QStringLiteral("查询"), QStringLiteral("打印"),

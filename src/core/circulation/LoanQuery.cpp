@@ -21,7 +21,7 @@ ListReportSpec listSpec(const QString &title, const QDateTime &printedAt)
     setup.title = title;
     setup.heading.clear();
     setup.columns = {
-        {QStringLiteral("id"), QStringLiteral("顺序号"), 18, CellFormat::Number},
+        {QStringLiteral("id"), QStringLiteral("顺序号"), 18, CellFormat::Text},
         {QStringLiteral("读者编号"), QStringLiteral("读者编号"), 24, CellFormat::Text},
         {QStringLiteral("读者姓名"), QStringLiteral("读者姓名"), 22, CellFormat::Text},
         {QStringLiteral("编号"), QStringLiteral("编号"), 24, CellFormat::Text},
