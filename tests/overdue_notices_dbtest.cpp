@@ -16,6 +16,7 @@ private slots:
     void daysAndFine_data();
     void daysAndFine();
     void noticePerReader();
+    void longNoticeContinues();
 };
 
 void OverdueNoticesTest::daysAndFine_data()
@@ -97,6 +98,39 @@ void OverdueNoticesTest::noticePerReader()
     QCOMPARE(report.texts(1, QStringLiteral("cell")),
              QStringList({"操作系统", "333", "2026-04-10", "0", "0.00"}));
     QCOMPARE(report.texts(1, QStringLiteral("total")), QStringList{"共 1 册, 罚金合计: 0.00 元"});
+}
+
+void OverdueNoticesTest::longNoticeContinues()
+{
+    // A reader with more loans than a page holds: the list goes on over the next page, and the
+    // total comes once, after the last loan, above the page foot, whatever the count.
+    for (int count = 20; count <= 60; ++count) {
+        OverdueNotices::Notice n;
+        n.readerNumber = QStringLiteral("R1");
+        for (int i = 0; i < count; ++i) {
+            OverdueNotices::Item item;
+            item.title = QStringLiteral("书%1").arg(i);
+            item.days = 2;
+            item.fine = Money::fromYuan(1);
+            n.items.append(item);
+            n.total += item.fine;
+        }
+        const ReportModel report = OverdueNotices::report({n}, {}, QDate(2026, 4, 10));
+        const int last = report.pageCount() - 1;
+        int cells = 0;
+        for (int p = 0; p <= last; ++p) {
+            cells += report.texts(p, QStringLiteral("cell")).size();
+            QCOMPARE(report.texts(p, QStringLiteral("total")).size(), p == last ? 1 : 0);
+            const double foot = report.items(p, QStringLiteral("library")).first()->rect.top();
+            for (const char *role : {"cell", "total", "request"})
+                for (const ReportItem *item : report.items(p, QString::fromUtf8(role)))
+                    QVERIFY2(item->rect.bottom() <= foot + 0.01,
+                             qPrintable(QStringLiteral("%1 loans, page %2").arg(count).arg(p)));
+        }
+        QCOMPARE(cells, count * 5);
+        QCOMPARE(report.texts(last, QStringLiteral("total")).first(),
+                 QStringLiteral("共 %1 册, 罚金合计: %1.00 元").arg(count));
+    }
 }
 
 QTEST_GUILESS_MAIN(OverdueNoticesTest)

@@ -75,6 +75,9 @@ public:
             }
             m_y += m_line;
         }
+        // The total and the request stay together above the page foot.
+        if (m_y + 1 + 4 * m_line > kBottom - m_line)
+            startPage(notice, index);
         m_model.addLine(*m_page, QPointF(kLeft, m_y + 0.5), QPointF(kRight, m_y + 0.5), 0.3,
                         QStringLiteral("rule"));
         m_y += 1;
