@@ -82,6 +82,7 @@ private slots:
     void currentRowSurvivesRefresh();
     void refusedStatementLeavesTheGridEmpty();
     void enterActivatesTheCurrentRow();
+    void footerFitsItsColumn();
 };
 
 void ResultGridTest::showsCaptionsFormatsAndFooter()
@@ -262,6 +263,28 @@ void ResultGridTest::enterActivatesTheCurrentRow()
     QTest::keyClick(grid.view(), Qt::Key_Return);
     QCOMPARE(activated.size(), 1);
     QCOMPARE(activated.first().first().toInt(), 1);
+}
+
+void ResultGridTest::footerFitsItsColumn()
+{
+    TestDb t;
+    TSGL_FRESH_DB(t);
+    // Short prices, a long sum: the column is as wide as its footer, drawn in bold.
+    for (int i = 0; i < 40; ++i) {
+        Statement st("insert into 图书 (编号, 价格) values (");
+        st.value(QStringLiteral("B%1").arg(i)).text(", ").value(QStringLiteral("25.5")).text(")");
+        QVERIFY(st.run());
+    }
+    ResultGrid grid;
+    grid.setColumns({{QStringLiteral("价格"), QString(), F::Money, S::Sum, true}});
+    QVERIFY(grid.setStatement(Statement("select 价格 from 图书")));
+    grid.resize(600, 300);
+    grid.show();
+    QCOMPARE(grid.footerText(QStringLiteral("价格")), QStringLiteral("1020.00"));
+    QFont bold = grid.view()->font();
+    bold.setBold(true);
+    QVERIFY(grid.view()->horizontalHeader()->sectionSize(0) - 8 >=
+            QFontMetrics(bold).horizontalAdvance(QStringLiteral("1020.00")));
 }
 
 QTEST_MAIN(ResultGridTest)

@@ -260,7 +260,8 @@ void SchemaTest::indexesExist()
                                              "type='index' and name=?");
     const QStringList required = {"ix_图书_条形码",   "ix_期刊_条形码",   "ix_读者库_CardId",
                                   "ix_借出记录_读者", "ix_借出记录_编号", "ix_借出记录_应还日期",
-                                  "ix_收入_时间",     "ix_图书_分类号",   "ix_图书_入库时间"};
+                                  "ix_收入_时间",     "ix_图书_分类号",   "ix_图书_入库时间",
+                                  "ix_借出记录_已还"};
     for (const QString &name : required) {
         const QString stored = t.dialect() == SqlDialect::Server ? name.toLower() : name;
         QCOMPARE(Statement(sql, {stored}).scalar().toInt(), 1);

@@ -7,6 +7,7 @@
 #include "circulation/DeskWindows.h"
 #include "circulation/ReturnWindows.h"
 #include "circulation/BorrowWindows.h"
+#include "circulation/LoanQueryWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>
@@ -47,6 +48,7 @@ void registerAll()
     registerDeskWindows();
     registerReturnWindows();
     registerBorrowWindows();
+    registerLoanQueryWindows();
 }
 
 } // namespace WindowRegistry

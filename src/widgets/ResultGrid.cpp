@@ -127,6 +127,10 @@ void ResultGrid::Private::fitColumnWidths()
 {
     const QFontMetrics fm(view->font());
     const QFontMetrics titleFm(view->horizontalHeader()->font());
+    // The footer draws its sums in bold, 4 pixels in from either side.
+    QFont bold = view->font();
+    bold.setBold(true);
+    const QFontMetrics footerFm(bold);
     const int rowsToMeasure = qMin(model->rowCount(), GridRows::kPageSize);
     const QVector<ResultGridModel::Column> &cols = model->columns();
     for (int c = 0; c < cols.size(); ++c) {
@@ -137,7 +141,7 @@ void ResultGrid::Private::fitColumnWidths()
                     24; // room for the sort arrow
         for (int r = 0; r < rowsToMeasure; ++r)
             width = qMax(width, fm.horizontalAdvance(model->index(r, c).data().toString()) + 12);
-        width = qMax(width, fm.horizontalAdvance(footer->texts().value(c)) + 12);
+        width = qMax(width, footerFm.horizontalAdvance(footer->texts().value(c)) + 12);
         view->horizontalHeader()->resizeSection(c, qBound(48, width, 320));
     }
 }

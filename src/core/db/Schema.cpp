@@ -224,6 +224,8 @@ QVector<Index> buildIndexes()
         ix("ix_借出记录_条形码", "借出记录", L{"条形码", "已还"}),
         ix("ix_借出记录_应还日期", "借出记录", L{"应还日期"}),
         ix("ix_借出记录_借阅日期", "借出记录", L{"借阅日期"}),
+        // The overdue list: the open loans by due date, without reading the returned ones.
+        ix("ix_借出记录_已还", "借出记录", L{"已还", "应还日期"}),
         ix("ix_收入_时间", "收入", L{"时间"}),
         ix("ix_管理员_adminname", "管理员", L{"adminname"}),
     };
