@@ -3,8 +3,10 @@
 #include "PromptRecorder.h"
 #include "TestDb.h"
 
+#include "ResultGrid.h"
 #include "app/WindowRegistry.h"
 #include "circulation/BkBorrowUt.h"
+#include "circulation/BorrowOptUt.h"
 #include "circulation/CirculationDesk.h"
 #include "db/LoginContext.h"
 #include "db/Statement.h"
@@ -15,6 +17,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -217,6 +220,29 @@ void LendingUiTest::buttonSearchAndPickers()
     QCOMPARE(readerPicker.count(), 1);
     QCOMPARE(itemPicker.count(), 1);
 
+    // The pickers hand their choice back through the window's own lookups.
+    auto *readers = w.findChild<TBorrowOptRdFm *>();
+    auto *items = w.findChild<TBorrowOptBkFm *>();
+    QVERIFY(readers && items);
+    QPointer<TBorrowOptRdFm> readersGuard(readers);
+    delete items;
+    w.lookUpReader(QStringLiteral("nobody"));
+    QVERIFY(!w.desk().hasReader());
+    enter(readers->numberField(), QStringLiteral("R1"));
+    readers->grid()->view()->setCurrentIndex(readers->grid()->view()->model()->index(0, 0));
+    QTest::mouseClick(readers->chooseButton(), Qt::LeftButton);
+    QVERIFY(w.desk().hasReader());
+    QTRY_VERIFY(readersGuard.isNull());
+    w.setItemKind(QStringLiteral("图书"));
+    QTest::mouseDClick(w.itemField(), Qt::LeftButton);
+    items = w.findChild<TBorrowOptBkFm *>();
+    QVERIFY(items);
+    enter(items->numberField(), QStringLiteral("D1"));
+    items->grid()->view()->setCurrentIndex(items->grid()->view()->model()->index(0, 0));
+    QTest::mouseClick(items->chooseButton(), Qt::LeftButton);
+    QCOMPARE(w.itemField()->text(), QStringLiteral("D1"));
+    QCOMPARE(w.countLabel()->text(), QStringLiteral("2"));
+
     // 取消全部 empties the desk.
     QTest::mouseClick(w.removeAllButton(), Qt::LeftButton);
     QCOMPARE(w.countLabel()->text(), QStringLiteral("0"));
@@ -240,6 +266,8 @@ void LendingUiTest::returnWindowByF6()
         delete guard.data();
         QSKIP("the return window is not registered in this build");
     }
+    borrow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(borrow));
     QTest::keyClick(borrow, Qt::Key_F6);
     QPointer<QWidget> ret = CirculationDesk::window(CirculationDesk::ReturnCommand);
     QVERIFY(ret);

@@ -6,6 +6,7 @@
 
 #include "circulation/LoanQuery.h"
 #include "circulation/OverdueNotices.h"
+#include "circulation/ReturnCharges.h"
 #include "db/LoginContext.h"
 
 #include <QtTest>
@@ -39,10 +40,9 @@ void OverdueNoticesTest::daysAndFine()
     QFETCH(QString, due);
     QFETCH(int, days);
     QFETCH(QString, fine);
-    const int d = OverdueNotices::overdueDays(dateTimeFromSql(due), QDate(2026, 4, 10));
+    const int d = ReturnCharges::daysOverdueOf(dateTimeFromSql(due), QDate(2026, 4, 10));
     QCOMPARE(d, days);
-    QCOMPARE(OverdueNotices::overdueFine(d, *Money::parse(QStringLiteral("0.15"))).toString(),
-             fine);
+    QCOMPARE(ReturnCharges::fineFor(d, *Money::parse(QStringLiteral("0.15"))).toString(), fine);
 }
 
 void OverdueNoticesTest::noticePerReader()

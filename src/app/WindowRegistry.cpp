@@ -2,12 +2,12 @@
 
 #include "admin/AdminWindows.h"
 #include "catalogue/BookWindows.h"
-#include "circulation/ChargeWindows.h"
 #include "catalogue/PeriodicalWindows.h"
-#include "circulation/DeskWindows.h"
-#include "circulation/ReturnWindows.h"
 #include "circulation/BorrowWindows.h"
+#include "circulation/ChargeWindows.h"
+#include "circulation/DeskWindows.h"
 #include "circulation/LoanQueryWindows.h"
+#include "circulation/ReturnWindows.h"
 #include "readers/ReaderWindows.h"
 
 #include <QHash>

@@ -1,5 +1,6 @@
 #include "BkBorrowUt.h"
 
+#include "BorrowOptUt.h"
 #include "CirculationDesk.h"
 #include "Prompt.h"
 #include "db/LoginContext.h"
@@ -51,15 +52,8 @@ QString moneyOf(const QSqlRecord &r, const QString &column)
 
 } // namespace
 
-int chooseDuplicate(const QVector<QSqlRecord> &rows)
-{
-    Q_UNUSED(rows)
-    return 0;
-}
-
 TBkBorrowFm::TBkBorrowFm(QWidget *parent)
     : QDialog(parent)
-    , m_chooser(chooseDuplicate)
 {
     setObjectName(QStringLiteral("TBkBorrowFm"));
     setWindowTitle(QStringLiteral("借阅- 首先查询确定读者身份,然后确定预借的图书信息."
@@ -101,6 +95,9 @@ TBkBorrowFm::TBkBorrowFm(QWidget *parent)
     layout->addLayout(buttons);
     resize(760, 620);
 
+    setDuplicateChooser({});
+    connect(this, &TBkBorrowFm::readerPickerRequested, this, &TBkBorrowFm::openReaderPicker);
+    connect(this, &TBkBorrowFm::itemPickerRequested, this, &TBkBorrowFm::openItemPicker);
     connect(m_remove, &QPushButton::clicked, this, &TBkBorrowFm::removeClicked);
     connect(m_removeAll, &QPushButton::clicked, this, &TBkBorrowFm::CleanData);
     connect(m_lend, &QPushButton::clicked, this, &TBkBorrowFm::lendClicked);
@@ -226,7 +223,37 @@ void TBkBorrowFm::setLookupColumn(const QString &column)
 
 void TBkBorrowFm::setDuplicateChooser(DuplicateChooser chooser)
 {
-    m_chooser = chooser ? std::move(chooser) : DuplicateChooser(chooseDuplicate);
+    m_chooser = chooser ? std::move(chooser)
+                        : [this](const QVector<QSqlRecord> &rows) { return chooseDuplicate(rows); };
+}
+
+int TBkBorrowFm::chooseDuplicate(const QVector<QSqlRecord> &rows)
+{
+    TBorrowOptBarCodeFm picker(rows, this);
+    picker.exec();
+    return picker.chosenRow();
+}
+
+// The reader and item pickers hand their choice back through this window's own lookups, so
+// a picked reader or item meets every check a typed one does. They are modal but do not
+// block the caller: the lookup runs from the picker's button or double click.
+void TBkBorrowFm::openReaderPicker()
+{
+    auto *picker =
+        new TBorrowOptRdFm([this](const QString &number) { lookUpReader(number); }, this);
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    picker->setWindowModality(Qt::ApplicationModal);
+    picker->show();
+}
+
+void TBkBorrowFm::openItemPicker()
+{
+    auto *picker = new TBorrowOptBkFm(
+        itemKind(), lookupColumn() == LendingDesk::ByBarcode,
+        [this](const QString &value) { lookUpItem(value); }, this);
+    picker->setAttribute(Qt::WA_DeleteOnClose);
+    picker->setWindowModality(Qt::ApplicationModal);
+    picker->show();
 }
 
 void TBkBorrowFm::showEvent(QShowEvent *event)

@@ -30,7 +30,7 @@ public:
     void lookUpReader(const QString &text);
     void lookUpItem(const QString &text);
     // Chooses one of several items found by one lookup; returns the row to use. Without a
-    // chooser the first row is used.
+    // chooser of its own the window asks with the duplicate picker.
     using DuplicateChooser = std::function<int(const QVector<QSqlRecord> &)>;
     void setDuplicateChooser(DuplicateChooser chooser);
 
@@ -65,6 +65,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    int chooseDuplicate(const QVector<QSqlRecord> &rows);
+    void openReaderPicker();
+    void openItemPicker();
     QGroupBox *createReaderBox();
     QGroupBox *createItemBox();
     QLineEdit *addShown(class QGridLayout *grid, int index, const QString &caption);
@@ -100,6 +103,3 @@ private:
     QPushButton *m_lend = nullptr;
     QPushButton *m_exit = nullptr;
 };
-
-// The duplicate picker until the picker window is wired in: the first row.
-int chooseDuplicate(const QVector<QSqlRecord> &rows);

@@ -1,5 +1,7 @@
 #include "OverdueNotices.h"
 
+#include "ReturnCharges.h"
+
 #include "db/LoginContext.h"
 #include "print/ReportText.h"
 
@@ -154,20 +156,6 @@ private:
 
 } // namespace
 
-int overdueDays(const QDateTime &due, const QDate &today)
-{
-    if (!due.isValid() || !today.isValid())
-        return 0;
-    // Whole days between the dates, less the part of the due day already gone by its time.
-    const double days = due.date().daysTo(today) - due.time().msecsSinceStartOfDay() / 86400000.0;
-    return int(std::nearbyint(days)); // the default rounding: half-way to the even day
-}
-
-Money overdueFine(int days, Money finePerDay)
-{
-    return days > 0 ? finePerDay * days : Money();
-}
-
 bool readLibrary(Library *library, QString *error)
 {
     const LoginContext &c = loginContext();
@@ -221,8 +209,9 @@ bool load(const Statement &loans, const QDate &today, Money finePerDay, QVector<
         item.barcode = q.value(3).toString();
         const QDateTime due = dateTimeFromSql(q.value(4));
         item.due = due.date();
-        item.days = overdueDays(due, today);
-        item.fine = overdueFine(item.days, finePerDay);
+        // The same days and fine the return will charge.
+        item.days = due.isValid() ? ReturnCharges::daysOverdueOf(due, today) : 0;
+        item.fine = ReturnCharges::fineFor(item.days, finePerDay);
         n.total += item.fine;
         n.items.append(item);
     }

@@ -13,13 +13,6 @@
 // due, the days each is overdue, the fine so far and its total.
 namespace OverdueNotices {
 
-// Days a loan is overdue at a date: today minus the due date in whole days (a due time of day
-// rounds half-way to the even day); 0 or less while it is not overdue.
-int overdueDays(const QDateTime &due, const QDate &today);
-// The fine for those days: days × the fine per day, 0 while not overdue. The same computation
-// as at the return.
-Money overdueFine(int days, Money finePerDay);
-
 struct Item {
     QString title;   // 名称
     QString barcode; // 条形码
