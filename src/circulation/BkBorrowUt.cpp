@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -417,6 +418,12 @@ void TBkBorrowFm::showQueue()
     m_queueView->clear();
     for (const LendingEntry &e : m_desk.queue())
         m_queueView->addTopLevelItem(new QTreeWidgetItem(e.fields()));
+    // A scanned barcode or a long title is shown whole rather than cut off.
+    for (int c = 0; c < m_queueView->columnCount(); ++c) {
+        const int width = m_queueView->columnWidth(c);
+        m_queueView->resizeColumnToContents(c);
+        m_queueView->setColumnWidth(c, std::max(width, m_queueView->columnWidth(c)));
+    }
     m_count->setText(QString::number(m_desk.queue().size()));
 }
 

@@ -347,8 +347,9 @@ LendingDesk::EntryResult LendingDesk::lendEntry(const LendingEntry &entry, const
         *reason = QStringLiteral("物品类别只能是“图书”或“期刊”");
         return EntryResult::Refused;
     }
-    // The item table is held from the start, so that the copy counted here is the one taken.
-    Transaction tx(entry.kind);
+    // The copy is taken by a conditional update below, which holds the item's row until the
+    // commit; nothing else of the item table is held.
+    Transaction tx(Transaction::Intent::Write);
     if (!tx.isActive()) {
         *reason = tx.error();
         return EntryResult::Failed;

@@ -253,7 +253,16 @@ ReturnOutcome returnLoan(const ReturnRequest &request, const QDate &today)
     if (!loan.run(&error))
         return failed(error);
 
-    // The reader before the item, in the order lending writes them, so that a lending and a
+    // A lost copy stays off the shelf.
+    if (condition.trimmed() != kLost && isItemTable(out.loan.kind)) {
+        Statement item(QStringLiteral("update ") + out.loan.kind +
+                       QStringLiteral(" set 数量=coalesce(数量,0)+1 where 编号="));
+        item.value(out.loan.itemNumber);
+        if (!item.run(&error))
+            return failed(error);
+    }
+
+    // The item before the reader, in the order lending writes them, so that a lending and a
     // return of the same reader and item at two workstations cannot deadlock.
     if (ctx.rentEnabled)
         out.charged += out.rent;
@@ -266,15 +275,6 @@ ReturnOutcome returnLoan(const ReturnRequest &request, const QDate &today)
     reader.text(QStringLiteral(" where 读者编号=")).value(out.loan.readerNumber);
     if (!reader.run(&error))
         return failed(error);
-
-    // A lost copy stays off the shelf.
-    if (condition.trimmed() != kLost && isItemTable(out.loan.kind)) {
-        Statement item(QStringLiteral("update ") + out.loan.kind +
-                       QStringLiteral(" set 数量=coalesce(数量,0)+1 where 编号="));
-        item.value(out.loan.itemNumber);
-        if (!item.run(&error))
-            return failed(error);
-    }
 
     if (!tx.commit(&error))
         return failed(error);

@@ -159,7 +159,7 @@ Transaction::Transaction(QSqlDatabase db, const QString &lockedTable)
     QSqlQuery q(m_db);
     if (m_db.driverName() == QLatin1String("QPSQL")) {
         m_active = m_db.transaction();
-        if (m_active &&
+        if (m_active && !lockedTable.isEmpty() &&
             !q.exec(QStringLiteral("lock table %1 in share row exclusive mode").arg(lockedTable))) {
             m_error = Statement::lastError(q);
             m_db.rollback();
@@ -177,6 +177,11 @@ Transaction::Transaction(QSqlDatabase db, const QString &lockedTable)
 
 Transaction::Transaction(const QString &lockedTable)
     : Transaction(SharedConnection::database(), lockedTable)
+{}
+
+// Without a table to lock the server only begins; the embedded database begins immediate.
+Transaction::Transaction(Intent)
+    : Transaction(SharedConnection::database(), QString())
 {}
 
 Transaction::~Transaction()

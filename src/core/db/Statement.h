@@ -60,6 +60,11 @@ public:
     // the server locks the table against other writers; readers are not held up.
     Transaction(QSqlDatabase db, const QString &lockedTable);
     explicit Transaction(const QString &lockedTable);
+    // A transaction that is going to write rows it names by key: the embedded database takes
+    // its write lock at once (begin immediate), so it never has to turn a read lock into a
+    // write lock midway; the server locks just the rows written, not whole tables.
+    enum class Intent { Write };
+    explicit Transaction(Intent intent);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
