@@ -6,7 +6,9 @@
 #include "ResultGridModel.h"
 #include "grid/GridQuery.h"
 #include "grid/GridRows.h"
+#include "grid/GridTotals.h"
 
+#include <QFutureWatcher>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -33,6 +35,16 @@ public:
     bool sorting = true;
     bool filtering = true;
     int lastCurrent = -1;
+    // The footer sums are read on a worker thread (GridTotals) after the first rows show.
+    // Each new result counts up the generation; a computation started for an older one is
+    // dropped when it ends, so a late result never lands on a newer footer.
+    quint64 generation = 0;
+    QFuture<GridTotals::Result> pendingTotals; // of the current generation, while running
+
+    void startTotals();
+    void applyTotals(const GridTotals::Result &result);
+    void waitForTotals();
+    QString footerTextNow(const QString &field) const;
 
     QStringList sumFields() const;
     QVector<ResultGridModel::Column> modelColumns() const;
@@ -99,8 +111,57 @@ QVector<ResultGridModel::Column> ResultGrid::Private::modelColumns() const
     return out;
 }
 
+void ResultGrid::Private::startTotals()
+{
+    ++generation;
+    pendingTotals = QFuture<GridTotals::Result>();
+    if (!rows.isOpen() || rows.sumsKnown())
+        return;
+    pendingTotals = GridTotals::start(query.totals(rows.sumFields()), int(rows.sumFields().size()));
+    // The watcher belongs to this grid: when the grid goes first, the worker still finishes on
+    // its own connection and its result goes nowhere.
+    auto *watcher = new QFutureWatcher<GridTotals::Result>(this);
+    const quint64 started = generation;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, started] {
+        watcher->deleteLater();
+        if (started == generation && !rows.sumsKnown() && watcher->future().resultCount() > 0)
+            applyTotals(watcher->result());
+    });
+    watcher->setFuture(pendingTotals);
+}
+
+void ResultGrid::Private::applyTotals(const GridTotals::Result &result)
+{
+    pendingTotals = QFuture<GridTotals::Result>();
+    if (!result.ok)
+        qWarning("ResultGrid: the footer sums could not be read: %s", qPrintable(result.error));
+    rows.setSums(result.ok ? result.sums : QVariantList());
+    updateFooter();
+    // The sums may need more room than the columns were given while they were pending.
+    QFont bold = view->font();
+    bold.setBold(true);
+    const QFontMetrics footerFm(bold);
+    QHeaderView *header = view->horizontalHeader();
+    const QStringList texts = footer->texts();
+    for (int c = 0; c < texts.size() && c < header->count(); ++c) {
+        const int wanted = qMin(footerFm.horizontalAdvance(texts[c]) + 12, 320);
+        if (!texts[c].isEmpty() && !header->isSectionHidden(c) && header->sectionSize(c) < wanted)
+            header->resizeSection(c, wanted);
+    }
+}
+
+void ResultGrid::Private::waitForTotals()
+{
+    if (!rows.isOpen() || rows.sumsKnown() || !pendingTotals.isValid())
+        return;
+    pendingTotals.waitForFinished();
+    if (pendingTotals.resultCount() > 0)
+        applyTotals(pendingTotals.result());
+}
+
 void ResultGrid::Private::showRows(int currentRow)
 {
+    startTotals();
     const QVector<ResultGridModel::Column> cols =
         rows.isOpen() ? modelColumns() : QVector<ResultGridModel::Column>();
     model->reset(rows.isOpen() ? &rows : nullptr, cols);
@@ -152,7 +213,7 @@ void ResultGrid::Private::updateFooter()
     QStringList texts;
     bool any = false;
     for (const ResultGridModel::Column &c : cols) {
-        texts.append(q->footerText(c.setup.field));
+        texts.append(footerTextNow(c.setup.field));
         any = any || c.setup.footer != Footer::None;
     }
     footer->setTexts(texts);
@@ -372,7 +433,7 @@ bool ResultGrid::setStatement(const Statement &statement, QString *error)
     d->query.setBase(statement);
     d->query.setTieBreaker(d->keyField);
     QString message;
-    if (!d->rows.open(&d->query, d->sumFields(), &message)) {
+    if (!d->rows.open(&d->query, d->sumFields(), &message, GridRows::Sums::Later)) {
         d->showRows(-1);
         if (error)
             *error = message;
@@ -394,7 +455,7 @@ bool ResultGrid::refresh(QString *error)
     QString message;
     // The fields are read again (a table may have changed meanwhile); the sort and the
     // filters stay while their columns exist.
-    if (!d->rows.open(&d->query, d->sumFields(), &message)) {
+    if (!d->rows.open(&d->query, d->sumFields(), &message, GridRows::Sums::Later)) {
         d->showRows(-1);
         if (error)
             *error = message;
@@ -518,18 +579,38 @@ QString ResultGrid::displayText(int row, const QString &field) const
 
 QString ResultGrid::footerText(const QString &field) const
 {
-    const int column = d->model->columnOfField(field);
-    if (column < 0 || !d->rows.isOpen())
+    d->waitForTotals();
+    return d->footerTextNow(field);
+}
+
+bool ResultGrid::totalsPending() const
+{
+    return d->rows.isOpen() && !d->rows.sumsKnown();
+}
+
+void ResultGrid::waitForTotals()
+{
+    d->waitForTotals();
+}
+
+QString ResultGrid::Private::footerTextNow(const QString &field) const
+{
+    const int column = model->columnOfField(field);
+    if (column < 0 || !rows.isOpen())
         return QString();
-    const Column &c = d->model->columns()[column].setup;
+    const Column &c = model->columns()[column].setup;
     switch (c.footer) {
     case Footer::None:
         return QString();
     case Footer::Count:
-        return QString::number(d->rows.count());
+        return QString::number(rows.count());
     case Footer::Sum:
     case Footer::SumWhole:
-        return CellText::sum(d->rows.sum(c.field), ResultGridModel::cellFormat(c.format),
+        // Nothing while the sum is being read: an empty cell, not a figure that could be
+        // taken for the sum.
+        if (!rows.sumsKnown())
+            return QString();
+        return CellText::sum(rows.sum(c.field), ResultGridModel::cellFormat(c.format),
                              c.footer == Footer::SumWhole);
     }
     return QString();

@@ -13,7 +13,8 @@ class QTableView;
 // totals under chosen columns, sorting by a click on a column title, a per-column filter of
 // the shown rows, and a current row that other windows read and write back through.
 // Rows are fetched lazily; footer totals come from one aggregate statement over the same
-// rows; sorting and filtering are done by the statement.
+// rows, the sums read on a worker thread after the first rows show; sorting and filtering
+// are done by the statement.
 class ResultGrid : public QWidget {
     Q_OBJECT
 public:
@@ -63,8 +64,15 @@ public:
     // The text a cell shows (formatted), by row and field.
     QString displayText(int row, const QString &field) const;
     // The footer text under a field: the row count ("12"), or the sum ("1234.50" under a
-    // money column, "1234" for a whole sum); empty for a column without a footer.
+    // money column, "1234" for a whole sum); empty for a column without a footer. Waits for
+    // sums that are still being read (see waitForTotals()).
     QString footerText(const QString &field) const;
+    // The row count is known with the first rows; the footer sums, which read every row of
+    // the result, are read on a worker thread and shown when they are ready (the footer leaves
+    // their cells empty meanwhile). Whether they are still being read:
+    bool totalsPending() const;
+    // Blocks until the sums of the current result are read and shown (at once when they are).
+    void waitForTotals();
     // The statement that the grid shows now, with the sort and the filter applied.
     Statement currentStatement() const;
 

@@ -161,6 +161,26 @@ bool open(const QString &connectionString, SqlDialect dialect, QString *error, b
                      error, allowCreate);
 }
 
+bool openCopy(const QString &connectionName, QString *error)
+{
+    // This form of cloneDatabase may be called from another thread than the shared
+    // connection's own.
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(QString::fromLatin1(kName), connectionName);
+    if (!db.isValid() || !db.open()) {
+        if (error)
+            *error = db.isValid() ? db.lastError().text() : QStringLiteral("数据库没有打开");
+        return false;
+    }
+    if (db.driverName() == QLatin1String("QSQLITE")) {
+        // The file is already in WAL mode (kept in its header): this reader does not wait for
+        // the shared connection's writes, nor they for it.
+        QSqlQuery(db).exec(QStringLiteral("pragma busy_timeout=8000"));
+    } else {
+        QSqlQuery(db).exec(QStringLiteral("set client_min_messages to warning"));
+    }
+    return true;
+}
+
 void close()
 {
     if (QSqlDatabase::contains(QString::fromLatin1(kName)))

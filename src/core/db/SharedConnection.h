@@ -6,7 +6,8 @@
 #include <QString>
 
 // The one database connection of the process. Windows and core classes reach it through
-// database(); nothing opens a second connection to the library's database.
+// database(); nothing opens a second connection to the library's database, except a worker
+// thread, which cannot use this one (a connection belongs to its thread) and opens a copy.
 namespace SharedConnection {
 
 inline constexpr const char *kName = "tsgl";
@@ -27,6 +28,12 @@ SqlDialect dialect();
 // creator; the caller removes it with QSqlDatabase::removeDatabase.
 bool openNamed(const QString &connectionName, const QString &connectionString, SqlDialect dialect,
                QString *error, bool allowCreate = false, int connectTimeoutSeconds = 10);
+
+// Opens, in the calling thread, a connection with the shared connection's settings (the same
+// file or server, database and login) under connectionName. For worker threads that read
+// while the shared connection stays in use; the caller closes it and removes it with
+// QSqlDatabase::removeDatabase in the same thread.
+bool openCopy(const QString &connectionName, QString *error = nullptr);
 
 // The refusal of a file that holds another program's database.
 QString notALibraryMessage(const QString &file);

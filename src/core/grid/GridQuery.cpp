@@ -172,10 +172,11 @@ QString GridQuery::orderClause(bool reversed) const
         const QString natural = resolveField(m_naturalOrder);
         if (natural.isEmpty())
             return QString();
-        const QString column = QStringLiteral("t.") + quoteIdentifier(natural);
-        const QString dir = reversed ? QStringLiteral(" desc") : QStringLiteral(" asc");
-        return QStringLiteral(" order by ") + column + QStringLiteral(" is null") + dir +
-               QStringLiteral(", ") + column + dir;
+        // "nulls last" rather than an "is null" term before the column: both databases read a
+        // key column's index (or the table in key order) for it, where the extra term made
+        // them sort every row to show the first page.
+        return QStringLiteral(" order by t.") + quoteIdentifier(natural) +
+               (reversed ? QStringLiteral(" desc nulls first") : QStringLiteral(" asc nulls last"));
     }
     const bool ascending = (m_sortOrder == Qt::AscendingOrder) != reversed;
     const QString dir = ascending ? QStringLiteral(" asc") : QStringLiteral(" desc");
@@ -254,6 +255,12 @@ bool GridQuery::loadTotals(const QStringList &sumFields, qint64 *count, QVariant
                            QString *error) const
 {
     QSqlQuery q = totals(sumFields).exec();
+    return readTotals(q, int(sumFields.size()), count, sums, error);
+}
+
+bool GridQuery::readTotals(QSqlQuery &q, int sumCount, qint64 *count, QVariantList *sums,
+                           QString *error)
+{
     if (q.lastError().isValid() || !q.next()) {
         if (error)
             *error = Statement::lastError(q);
@@ -263,7 +270,7 @@ bool GridQuery::loadTotals(const QStringList &sumFields, qint64 *count, QVariant
         *count = q.value(0).toLongLong();
     if (sums) {
         sums->clear();
-        for (int i = 0; i < sumFields.size(); ++i)
+        for (int i = 0; i < sumCount; ++i)
             sums->append(q.value(i + 1));
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "db/Statement.h"
 
+#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
@@ -85,6 +86,9 @@ public:
     // Runs totals(): the row count and one sum per field (NULL when there are no rows).
     bool loadTotals(const QStringList &sumFields, qint64 *count, QVariantList *sums,
                     QString *error = nullptr) const;
+    // Reads the row of a totals() statement that ran: the count and sumCount sums.
+    static bool readTotals(QSqlQuery &q, int sumCount, qint64 *count, QVariantList *sums,
+                           QString *error = nullptr);
     // Runs probe() and stores the field names.
     bool loadFieldNames(QString *error = nullptr);
 

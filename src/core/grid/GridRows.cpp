@@ -4,7 +4,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 
-bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *error)
+bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *error, Sums sums)
 {
     clear();
     if (!query || !query->hasBase()) {
@@ -21,6 +21,7 @@ bool GridRows::open(GridQuery *query, const QStringList &sumFields, QString *err
     query->dropUnknownColumns();
     m_query = query;
     m_sumFields = sumFields;
+    m_sumsTiming = sums;
     if (!reload(&message)) {
         clear();
         if (error)
@@ -39,8 +40,14 @@ bool GridRows::reload(QString *error)
     if (!m_query)
         return false;
     QString message;
-    // The first page also gives the layout with the types of the values.
-    if (!loadPage(0, &message) || !m_query->loadTotals(m_sumFields, &m_count, &m_sums, &message)) {
+    m_sums.clear();
+    m_sumsKnown = false;
+    const bool sumsNow = m_sumsTiming == Sums::Now;
+    // The count first: the pages need it (the last page is read from the end). The first page
+    // also gives the layout with the types of the values.
+    if (!m_query->loadTotals(sumsNow ? m_sumFields : QStringList(), &m_count,
+                             sumsNow ? &m_sums : nullptr, &message) ||
+        !loadPage(0, &message)) {
         m_count = 0;
         m_sums.clear();
         m_pages.clear();
@@ -50,7 +57,14 @@ bool GridRows::reload(QString *error)
             *error = message;
         return false;
     }
+    m_sumsKnown = sumsNow || m_sumFields.isEmpty();
     return true;
+}
+
+void GridRows::setSums(const QVariantList &sums)
+{
+    m_sums = sums;
+    m_sumsKnown = true;
 }
 
 void GridRows::clear()
@@ -58,6 +72,7 @@ void GridRows::clear()
     m_query = nullptr;
     m_sumFields.clear();
     m_sums.clear();
+    m_sumsKnown = false;
     m_count = 0;
     m_layout = QSqlRecord();
     m_pages.clear();

@@ -11,23 +11,36 @@
 // and the column sums come from one aggregate statement; the rows themselves from
 // "limit/offset" pages, of which a bounded number stays in memory, so a result of a million
 // rows costs one page and one aggregate to show.
+//
+// The sums may be left for later (Sums::Later): then only the count is read with the first
+// page (the rows need it), and the sums, which read every row, are handed in by setSums()
+// when someone computed them elsewhere (GridTotals, on a worker thread).
 class GridRows {
 public:
     static constexpr int kPageSize = 200;
     static constexpr int kCachedPages = 64;
 
+    enum class Sums { Now, Later };
+
     // Runs the query's first page and the totals. The query's field names are read (again),
     // and a sort or filter on a column that is no longer there is dropped.
     // On failure the rows are empty and error holds the database's message.
-    bool open(GridQuery *query, const QStringList &sumFields, QString *error = nullptr);
+    bool open(GridQuery *query, const QStringList &sumFields, QString *error = nullptr,
+              Sums sums = Sums::Now);
     // Reads the count and the sums again and forgets every loaded page (after a change of
-    // sort or filter, or to see rows others wrote).
+    // sort or filter, or to see rows others wrote). With Sums::Later the sums are unknown again.
     bool reload(QString *error = nullptr);
     void clear();
 
     bool isOpen() const { return m_query != nullptr; }
     qint64 count() const { return m_count; }
     const QStringList &sumFields() const { return m_sumFields; }
+    // Whether the sums are there: always after a reload with Sums::Now, after setSums() with
+    // Sums::Later.
+    bool sumsKnown() const { return m_sumsKnown; }
+    // The sums computed elsewhere, one per sum field in order (an empty list: they could not
+    // be computed, and every sum reads as NULL).
+    void setSums(const QVariantList &sums);
     const QVariantList &sums() const { return m_sums; }
     QVariant sum(const QString &field) const;
     // The fields of the result, with their types.
@@ -50,6 +63,8 @@ private:
     GridQuery *m_query = nullptr;
     QStringList m_sumFields;
     QVariantList m_sums;
+    Sums m_sumsTiming = Sums::Now;
+    bool m_sumsKnown = false;
     qint64 m_count = 0;
     mutable QSqlRecord m_layout; // taken from the first page read
     mutable QHash<qint64, QVector<Row>> m_pages;
