@@ -24,11 +24,13 @@ Statement rankedRows(Kind kind)
     // "limit 1 offset 11" reads the twelfth highest counter from the counter's index on both
     // databases; the outer range then takes the rows above it and all rows equal to it.
     // When fewer than twelve rows were lent the subquery is empty and the bound falls to 1.
+    // The bound alone keeps the unlent out: a second condition ("借出次数>0") would let the
+    // planner pick that one for the index range and read every lent row of the table.
     const QString twelfth = QStringLiteral("(select %1 from %2 where %1>0 order by %1 desc "
                                            "limit 1 offset %3)")
                                 .arg(s.valueField, s.table)
                                 .arg(kRows - 1);
-    return Statement(QStringLiteral("select %1, %2 from %3 where %2>0 and %2>=coalesce(%4, 1) "
+    return Statement(QStringLiteral("select %1, %2 from %3 where %2>=coalesce(%4, 1) "
                                     "order by %2 desc, %5")
                          .arg(s.labelField, s.valueField, s.table, twelfth, s.keyField));
 }
