@@ -14,6 +14,16 @@ void BarChartModel::addBar(const QString &label, double value)
 bool BarChartModel::load(const Statement &statement, const QString &labelField,
                          const QString &valueField, QString *error)
 {
+    BarChartModel loaded;
+    if (!loaded.append(statement, labelField, valueField, error))
+        return false;
+    bars = loaded.bars;
+    return true;
+}
+
+bool BarChartModel::append(const Statement &statement, const QString &labelField,
+                           const QString &valueField, QString *error)
+{
     QSqlQuery q = statement.exec();
     if (q.lastError().isValid() || !q.isActive()) {
         if (error)
@@ -35,7 +45,6 @@ bool BarChartModel::load(const Statement &statement, const QString &labelField,
                 QStringLiteral("结果中没有列“%1”").arg(labelIndex < 0 ? labelField : valueField);
         return false;
     }
-    bars.clear();
     while (q.next())
         addBar(q.value(labelIndex).toString(), q.value(valueIndex).toDouble());
     return true;

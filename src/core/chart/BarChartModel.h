@@ -41,6 +41,9 @@ public:
     // One bar per row of the statement, label and value taken from the named fields.
     bool load(const Statement &statement, const QString &labelField, const QString &valueField,
               QString *error = nullptr);
+    // The same, after the bars already there. A failed statement adds none.
+    bool append(const Statement &statement, const QString &labelField, const QString &valueField,
+                QString *error = nullptr);
     // A colour per position, far apart for neighbours.
     static QColor colorFor(int index);
     static QString valueText(double value);
