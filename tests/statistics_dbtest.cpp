@@ -1,5 +1,6 @@
 // Classification and intake statistics on a small catalogue: the statements, their figures on
 // both databases, the refused choices and periods, and the printed lists.
+#include "StatsFixture.h"
 #include "TestDb.h"
 
 #include "db/Money.h"
@@ -14,34 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-bool insertItem(const QString &table, const QString &number, const QString &category, int count,
-                const QString &price, const QString &admin, const QString &entered)
-{
-    const Statement st = Statement::insert(
-        table,
-        {QStringLiteral("编号"), QStringLiteral("条形码"), QStringLiteral("名称"),
-         QStringLiteral("分类"), QStringLiteral("存放位置"), QStringLiteral("数量"),
-         QStringLiteral("价格"), QStringLiteral("登记人"), QStringLiteral("入库时间")},
-        {number, QStringLiteral("BC-") + number, QStringLiteral("书名") + number, category,
-         QStringLiteral("一楼"), count, price, admin, entered});
-    QString error;
-    if (!st.run(&error))
-        qWarning("%s", qPrintable(error));
-    return error.isEmpty();
-}
-
-// 文学: B1 (2 on the shelf at 10.5), B2 (every copy lent), B5 (5 at 8); 历史: B3 (all lent);
-// an empty category: B4. One periodical, registered by 王 as well.
-bool insertFixture()
-{
-    return insertItem("图书", "B1", "文学", 2, "10.5", "王", "2026-03-01 09:00:00") &&
-           insertItem("图书", "B2", "文学", 0, "20", "王", "2026-03-02 10:00:00") &&
-           insertItem("图书", "B3", "历史", 0, "30", "李", "2026-03-03") &&
-           insertItem("图书", "B4", "", 1, "5", "李", "2026-03-05 08:00:00") &&
-           insertItem("图书", "B5", "文学", 5, "8", "王", "2026-02-28 23:59:00") &&
-           insertItem("期刊", "P1", "期刊类", 3, "4", "王", "2026-03-02 11:00:00");
-}
 
 // Rows of a grouped statement keyed by their first column, in any order the database gives.
 QMap<QString, QStringList> groups(const Statement &st)
@@ -85,7 +58,7 @@ void StatisticsDbTest::classification()
 {
     TestDb t;
     TSGL_FRESH_DB(t);
-    QVERIFY(insertFixture());
+    QVERIFY(StatsFixture::insertCatalogue());
     Statement st;
     QString error;
     QVERIFY2(ClassStatistics::statement(QStringLiteral("图书"), &st, &error), qPrintable(error));
@@ -156,7 +129,7 @@ void StatisticsDbTest::intakePeriod()
     QFETCH(QStringList, numbers);
     TestDb t;
     TSGL_FRESH_DB(t);
-    QVERIFY(insertFixture());
+    QVERIFY(StatsFixture::insertCatalogue());
     Statement st;
     QString error;
     QVERIFY2(IntakeStatistics::itemsStatement(kind, from, to, &st, &error), qPrintable(error));
@@ -182,7 +155,7 @@ void StatisticsDbTest::perAdministrator()
 {
     TestDb t;
     TSGL_FRESH_DB(t);
-    QVERIFY(insertFixture());
+    QVERIFY(StatsFixture::insertCatalogue());
     const Statement st =
         IntakeStatistics::perAdministratorStatement(QDate(2026, 2, 1), QDate(2026, 3, 10));
     // One row a catalogue record: B5 with 5 copies counts once, its price once. P1 is a
@@ -202,7 +175,7 @@ void StatisticsDbTest::reports()
 {
     TestDb t;
     TSGL_FRESH_DB(t);
-    QVERIFY(insertFixture());
+    QVERIFY(StatsFixture::insertCatalogue());
     const QDateTime at(QDate(2026, 3, 9), QTime(14, 30));
     ReportModel report;
     QString error;

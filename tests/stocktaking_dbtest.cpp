@@ -1,6 +1,6 @@
 // Stock-taking figures on an empty library and on a small one, with the proposed period and
 // with chosen ones.
-#include "LoanRows.h"
+#include "StatsFixture.h"
 #include "TestDb.h"
 
 #include "db/Statement.h"
@@ -26,51 +26,6 @@ QStringList values(const Figures &figures)
     for (const StockTaking::Figure &f : figures)
         out << f.value;
     return out;
-}
-
-QString day(int offset, const char *time = " 08:00:00")
-{
-    return QDate::currentDate().addDays(offset).toString(QStringLiteral("yyyy-MM-dd")) +
-           QString::fromUtf8(time);
-}
-
-bool run(const Statement &st)
-{
-    QString error;
-    if (!st.run(&error))
-        qWarning("%s", qPrintable(error));
-    return error.isEmpty();
-}
-
-bool insertItem(const QString &table, const QString &number, int count, const QString &entered)
-{
-    return run(Statement::insert(table,
-                                 {QStringLiteral("编号"), QStringLiteral("名称"),
-                                  QStringLiteral("数量"), QStringLiteral("入库时间")},
-                                 {number, number, count, entered}));
-}
-
-bool insertReader(const QString &number, const QString &registered)
-{
-    return run(Statement::insert(
-        QStringLiteral("读者库"),
-        {QStringLiteral("读者编号"), QStringLiteral("读者姓名"), QStringLiteral("登记日期")},
-        {number, number, registered}));
-}
-
-// Two books (3 and 0 on the shelf), a periodical, two readers, three loans: one lent and
-// returned today with rent, one out since yesterday, one returned a year ago with rent.
-bool insertFixture()
-{
-    LoanRow today{"R1", "甲", "B1", "书一", "n", day(0), day(30), day(0, " 10:00:00")};
-    today.rent = QStringLiteral("1.5");
-    LoanRow out{"R1", "甲", "B2", "书二", "n", day(-1), day(29), QString()};
-    LoanRow old{"R2", "乙", "B1", "书一", "n", day(-400), day(-370), day(-380)};
-    old.rent = QStringLiteral("2");
-    return insertItem(QStringLiteral("图书"), "B1", 3, day(0)) &&
-           insertItem(QStringLiteral("图书"), "B2", 0, day(-10)) &&
-           insertItem(QStringLiteral("期刊"), "P1", 2, day(-3)) && insertReader("R1", day(0)) &&
-           insertReader("R2", day(-500)) && insertLoan(today) && insertLoan(out) && insertLoan(old);
 }
 
 const QStringList kTotalCaptions = {
@@ -111,7 +66,7 @@ void StockTakingDbTest::totals()
 {
     TestDb t;
     TSGL_FRESH_DB(t);
-    QVERIFY(insertFixture());
+    QVERIFY(StatsFixture::insertLibrary());
     Figures figures;
     QString error;
     QVERIFY2(StockTaking::totals(&figures, &error), qPrintable(error));
@@ -139,7 +94,7 @@ void StockTakingDbTest::period()
     QFETCH(QStringList, expected);
     TestDb t;
     TSGL_FRESH_DB(t);
-    QVERIFY(insertFixture());
+    QVERIFY(StatsFixture::insertLibrary());
     const QDate today = QDate::currentDate();
     Figures figures;
     QString error;

@@ -9,6 +9,7 @@
 #include "circulation/LoanQueryWindows.h"
 #include "circulation/ReturnWindows.h"
 #include "readers/ReaderWindows.h"
+#include "stats/StatsWindows.h"
 
 #include <QHash>
 
@@ -49,6 +50,7 @@ void registerAll()
     registerReturnWindows();
     registerBorrowWindows();
     registerLoanQueryWindows();
+    registerStatsWindows();
 }
 
 } // namespace WindowRegistry
