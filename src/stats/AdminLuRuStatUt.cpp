@@ -48,6 +48,9 @@ TAdminLuRuStatFm::TAdminLuRuStatFm(QWidget *parent)
                         C{QStringLiteral("记录数"), QString(), F::Number},
                         C{QStringLiteral("总价格"), QString(), F::Money}});
     m_grid->setSortingEnabled(true);
+    // Room for a long administrator's name; the price takes the rest.
+    m_grid->view()->setColumnWidth(0, 140);
+    m_grid->view()->setColumnWidth(1, 90);
     m_grid->view()->horizontalHeader()->setStretchLastSection(true);
 
     auto *layout = new QVBoxLayout(this);
