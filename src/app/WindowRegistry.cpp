@@ -10,6 +10,7 @@
 #include "circulation/ReturnWindows.h"
 #include "readers/ReaderWindows.h"
 #include "stats/ChartWindows.h"
+#include "stats/StatsWindows.h"
 
 #include <QHash>
 
@@ -51,6 +52,7 @@ void registerAll()
     registerBorrowWindows();
     registerLoanQueryWindows();
     registerChartWindows();
+    registerStatsWindows();
 }
 
 } // namespace WindowRegistry
