@@ -1,6 +1,7 @@
 #include "WindowRegistry.h"
 
 #include "admin/AdminWindows.h"
+#include "admin/MaintenanceWindows.h"
 #include "catalogue/BookWindows.h"
 #include "catalogue/PeriodicalWindows.h"
 #include "circulation/BorrowWindows.h"
@@ -49,6 +50,7 @@ void registerAll()
     registerReturnWindows();
     registerBorrowWindows();
     registerLoanQueryWindows();
+    registerMaintenanceWindows();
 }
 
 } // namespace WindowRegistry
