@@ -1,6 +1,7 @@
 #include "WindowRegistry.h"
 
 #include "admin/AdminWindows.h"
+#include "admin/MaintenanceWindows.h"
 #include "catalogue/BookWindows.h"
 #include "catalogue/PeriodicalWindows.h"
 #include "circulation/BorrowWindows.h"
@@ -53,6 +54,7 @@ void registerAll()
     registerLoanQueryWindows();
     registerChartWindows();
     registerStatsWindows();
+    registerMaintenanceWindows();
 }
 
 } // namespace WindowRegistry

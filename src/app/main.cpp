@@ -2,6 +2,7 @@
 #include "app/CirculationCommands.h"
 #include "app/CommandLine.h"
 #include "app/CommandSession.h"
+#include "app/MaintenanceCommands.h"
 #include "app/Startup.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -40,7 +41,8 @@ struct Options {
         parser.addPositionalArgument(
             QStringLiteral("命令"),
             QStringLiteral("reserve 物品 读者 到期时间: 为读者预定一本图书或期刊\n"
-                           "circulation 文件: 按文件逐行借出、归还、续借"),
+                           "circulation 文件: 按文件逐行借出、归还、续借\n"
+                           "backup 文件夹: 把本地数据库备份到文件夹"),
             QStringLiteral("[命令 参数…]"));
     }
 };
@@ -79,6 +81,8 @@ int runCommand(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     const CirculationCommands::Command *run = CirculationCommands::find(command);
+    if (!run)
+        run = MaintenanceCommands::find(command);
     if (!run) {
         err << CommandLine::unknownCommandMessage(command) << Qt::endl;
         return 1;

@@ -49,6 +49,11 @@ bool usableDatabaseFile(const QString &path, QString *error)
 
 } // namespace
 
+bool DatabaseSettings::isLibraryFile(const QString &path, QString *error)
+{
+    return usableDatabaseFile(path, error);
+}
+
 DatabaseSettings::DatabaseSettings(IniFile &ini, const LoginContext &context)
     : m_ini(ini)
 {

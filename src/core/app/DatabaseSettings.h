@@ -40,6 +40,10 @@ public:
     // (no database, another program's or an older version's) is refused.
     bool save(QString *error = nullptr);
 
+    // Whether an existing file is a library of this version, looked at read-only; the
+    // refusal names the file. Also used before a backup is restored.
+    static bool isLibraryFile(const QString &path, QString *error = nullptr);
+
     static QString connectedMessage() { return QStringLiteral("连接成功!"); }
     static QString connectFailedMessage() { return QStringLiteral("连接失败"); }
     static QString restartMessage() { return QStringLiteral("软件重启后生效!"); }
