@@ -7,10 +7,12 @@
 #include "LoginUt.h"
 #include "MainUt.h"
 #include "SetDataUt.h"
+#include "TsglVersion.h"
 #include "WindowRegistry.h"
 #include "admin/PasswordHash.h"
 #include "app/DesktopPrograms.h"
 #include "app/Startup.h"
+#include "app/Version.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -175,8 +177,11 @@ void StartupUiTest::freshDatabaseAndEnterLogsIn()
     QStringList lines;
     for (QLabel *line : about->findChildren<QLabel *>())
         lines << line->text();
+    // The version line: the project's version from CMake, with the commit of a checkout.
     QCOMPARE(lines, QStringList({"城南图书馆", "为城南区的读者服务。", "010-6543", "lib.example.cn",
-                                 "城南区文化馆", "当前数据库是:本地数据库"}));
+                                 "城南区文化馆", "当前数据库是:本地数据库",
+                                 QStringLiteral("版本 ") + Version::text()}));
+    QVERIFY(Version::text().startsWith(QStringLiteral(TSGL_PROJECT_VERSION)));
     about->close();
 }
 

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/CommandSession.h"
 #include "app/Startup.h"
+#include "app/Version.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
@@ -48,7 +49,7 @@ struct Options {
 void nameApplication()
 {
     QCoreApplication::setApplicationName(Startup::Title);
-    QCoreApplication::setApplicationVersion(QStringLiteral(TSGL_VERSION));
+    QCoreApplication::setApplicationVersion(Version::text());
 }
 
 int createDatabase(const QString &path, bool demo)
