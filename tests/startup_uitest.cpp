@@ -4,6 +4,7 @@
 #include "PromptRecorder.h"
 
 #include "AboutUt.h"
+#include "AppIcons.h"
 #include "LoginUt.h"
 #include "MainUt.h"
 #include "SetDataUt.h"
@@ -11,6 +12,7 @@
 #include "WindowRegistry.h"
 #include "admin/PasswordHash.h"
 #include "app/DesktopPrograms.h"
+#include "app/MainCommands.h"
 #include "app/Startup.h"
 #include "app/Version.h"
 #include "db/ConnectionString.h"
@@ -62,6 +64,7 @@ private slots:
     void missingWindowsAndProgramsSaySo();
     void exitAsksFirst();
     void pictureFollowsTheWindow();
+    void iconsOfTheProgramAndItsCommands();
     void settingsWindowSaveRules();
 
 private:
@@ -734,6 +737,37 @@ void StartupUiTest::exitAsksFirst()
     QVERIFY(!main->isVisible());
     QCOMPARE(ended.count(), 1);
     QCOMPARE(m_prompts->entries().size(), 3);
+}
+
+void StartupUiTest::iconsOfTheProgramAndItsCommands()
+{
+    // The program's own icon at every size of the hicolor theme, compiled in.
+    const QIcon program = AppIcons::program();
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QVERIFY2(program.availableSizes().contains(QSize(size, size)),
+                 qPrintable(QString::number(size)));
+        QCOMPARE(program.pixmap(size).size(), QSize(size, size));
+    }
+
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    // Every menu entry and tool button has a picture from the icon theme; the tool bar keeps
+    // its texts beneath them.
+    for (const MainCommands::Menu &m : MainCommands::menus(loginContext())) {
+        for (const MainCommands::Entry &e : m.entries) {
+            if (e.isSeparator())
+                continue;
+            QVERIFY2(QIcon::hasThemeIcon(MainCommands::iconName(e.command)), qPrintable(e.command));
+            QVERIFY2(!main->menuAction(e.command)->icon().isNull(), qPrintable(e.command));
+        }
+    }
+    auto *toolBar = main->findChild<QToolBar *>();
+    QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    for (const MainCommands::ToolButton &b : MainCommands::toolButtons()) {
+        QAction *action = main->toolAction(b.caption);
+        QCOMPARE(action->text(), b.caption);
+        QVERIFY2(!action->icon().pixmap(toolBar->iconSize()).isNull(), qPrintable(b.caption));
+    }
 }
 
 void StartupUiTest::pictureFollowsTheWindow()

@@ -1,3 +1,4 @@
+#include "AppIcons.h"
 #include "LoginUt.h"
 #include "app/CirculationCommands.h"
 #include "app/CommandLine.h"
@@ -107,6 +108,7 @@ int runProgram(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     nameApplication();
+    QApplication::setWindowIcon(AppIcons::program()); // every window's, the login's first
     QCommandLineParser parser;
     const Options options;
     options.addTo(parser);
