@@ -1,5 +1,6 @@
 // The program's command line, run as a user runs it, on a machine without a display: help,
 // version, the creation of a new library and the refusals that leave files alone.
+#include "TsglVersion.h"
 #include "admin/LoginService.h"
 #include "db/ConnectionString.h"
 #include "db/LoginContext.h"
@@ -65,7 +66,11 @@ void CommandLineTest::helpAndVersion_data()
                           << QStringList{"--create-database", "--config", "--version"};
     QTest::newRow("help after config")
         << QStringList{"--config", "x.ini", "-h"} << QStringList{"--create-database"};
-    QTest::newRow("version") << QStringList{"--version"} << QStringList{"图书管理系统 1."};
+    // The version CMake gives the project, and the commit when the source is a git checkout.
+    QStringList version{QStringLiteral("图书管理系统 " TSGL_PROJECT_VERSION)};
+    if (!QStringLiteral(TSGL_GIT_COMMIT).isEmpty())
+        version << QStringLiteral("(提交 " TSGL_GIT_COMMIT ")");
+    QTest::newRow("version") << QStringList{"--version"} << version;
 }
 
 void CommandLineTest::helpAndVersion()

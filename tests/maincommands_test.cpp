@@ -38,6 +38,7 @@ private slots:
     void entriesOfEachMenu_data();
     void entriesOfEachMenu();
     void toolBarInOrder();
+    void everyCommandHasAnIcon();
     void customListCaptions_data();
     void customListCaptions();
     void disabledCommands_data();
@@ -129,6 +130,24 @@ void MainCommandsTest::toolBarInOrder()
                                     "帮助", "退出"}));
     QCOMPARE(commands, QStringList({"借    阅", "归    还", "图书管理", "读者管理",
                                     "图书馆信息设置", "使用帮助", "退    出"}));
+}
+
+void MainCommandsTest::everyCommandHasAnIcon()
+{
+    QStringList commands;
+    for (const auto &m : MainCommands::menus(LoginContext())) {
+        for (const auto &e : m.entries) {
+            if (!e.isSeparator())
+                commands << e.command;
+        }
+    }
+    for (const auto &b : MainCommands::toolButtons())
+        commands << b.command;
+    for (const QString &command : commands)
+        QVERIFY2(!MainCommands::iconName(command).isEmpty(), qPrintable(command));
+    // The tool bar shows the same picture as the menu entry of its command.
+    QCOMPARE(MainCommands::iconName(QStringLiteral("借    阅")), QStringLiteral("go-next"));
+    QCOMPARE(MainCommands::iconName(QStringLiteral("没有这个命令")), QString());
 }
 
 void MainCommandsTest::customListCaptions_data()

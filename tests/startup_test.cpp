@@ -58,7 +58,9 @@ class StartupTest : public QObject {
 private slots:
     void init();
     void cleanup();
+    void iniPath_data();
     void iniPath();
+    void firstStartInTheUserDataFolder();
     void configuration_data();
     void configuration();
     void startFromAnotherFolder();
@@ -99,12 +101,78 @@ void StartupTest::cleanup()
     m_dir.reset();
 }
 
+void StartupTest::iniPath_data()
+{
+    // Folders below the test's own: bin holds the program, data is the user's data folder.
+    QTest::addColumn<QStringList>("made"); // files and folders (ending in /) made first
+    QTest::addColumn<QString>("config");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a build run where it was built makes de.ini beside it")
+        << QStringList() << QString() << "bin/de.ini";
+    QTest::newRow("installed: the user's data folder")
+        << QStringList{"share/tsgl/"} << QString() << "data/de.ini";
+    QTest::newRow("installed with a de.ini beside it: the portable one wins")
+        << QStringList{"share/tsgl/", "bin/de.ini"} << QString() << "bin/de.ini";
+    QTest::newRow("a de.ini in the data folder does not move a build's de.ini")
+        << QStringList{"data/de.ini"} << QString() << "bin/de.ini";
+    QTest::newRow("--config wins over the data folder")
+        << QStringList{"share/tsgl/", "data/de.ini"} << "my.ini"
+        << "my.ini";
+    QTest::newRow("--config wins over de.ini beside the program")
+        << QStringList{"bin/de.ini"} << "conf/x.ini"
+        << "conf/x.ini";
+    QTest::newRow("a file named share/tsgl is no installation")
+        << QStringList{"share/tsgl"} << QString() << "bin/de.ini";
+}
+
 void StartupTest::iniPath()
 {
-    QCOMPARE(Startup::iniPath(QString(), QStringLiteral("/opt/tsgl/bin")),
-             QStringLiteral("/opt/tsgl/bin/de.ini"));
-    QCOMPARE(Startup::iniPath(QStringLiteral("my.ini"), QStringLiteral("/opt/tsgl/bin")),
-             m_dir->filePath(QStringLiteral("my.ini")));
+    QFETCH(QStringList, made);
+    QFETCH(QString, config);
+    QFETCH(QString, expected);
+    const QDir root(m_dir->path());
+    QVERIFY(root.mkpath(QStringLiteral("bin")));
+    for (const QString &path : made) {
+        if (path.endsWith(QLatin1Char('/'))) {
+            QVERIFY(root.mkpath(path));
+            continue;
+        }
+        QVERIFY(root.mkpath(QFileInfo(path).path()));
+        QFile f(root.filePath(path));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(Startup::iniPath(config, root.filePath(QStringLiteral("bin")),
+                              root.filePath(QStringLiteral("data"))),
+             root.filePath(expected));
+}
+
+void StartupTest::firstStartInTheUserDataFolder()
+{
+    // The user's data folder follows XDG_DATA_HOME; at the first start it does not exist yet.
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", m_dir->filePath(QStringLiteral("home/.local/share")).toUtf8());
+    const QString folder = Startup::userDataFolder();
+    const QString expectedFolder = m_dir->filePath(QStringLiteral("home/.local/share/tsgl"));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("usr/bin")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("usr/share/tsgl")));
+    const QString path = Startup::iniPath(QString(), m_dir->filePath(QStringLiteral("usr/bin")));
+    if (previous.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previous);
+    QCOMPARE(folder, expectedFolder);
+    QCOMPARE(path, expectedFolder + QStringLiteral("/de.ini"));
+    QVERIFY(!QFileInfo::exists(expectedFolder));
+
+    // The first start makes the folder and de.ini in it; the library goes beside it.
+    IniFile ini(path);
+    LoginContext c;
+    Startup::readConfiguration(ini, c);
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(IniFile(path).read(QStringLiteral("part1"), QStringLiteral("softname"), QString()),
+             Startup::Title);
+    QCOMPARE(Startup::missingDatabaseFile(c), expectedFolder + QStringLiteral("/book.db"));
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("usr/bin/de.ini"))));
 }
 
 void StartupTest::configuration_data()

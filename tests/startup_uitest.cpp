@@ -4,13 +4,17 @@
 #include "PromptRecorder.h"
 
 #include "AboutUt.h"
+#include "AppIcons.h"
 #include "LoginUt.h"
 #include "MainUt.h"
 #include "SetDataUt.h"
+#include "TsglVersion.h"
 #include "WindowRegistry.h"
 #include "admin/PasswordHash.h"
 #include "app/DesktopPrograms.h"
+#include "app/MainCommands.h"
 #include "app/Startup.h"
+#include "app/Version.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -60,6 +64,7 @@ private slots:
     void missingWindowsAndProgramsSaySo();
     void exitAsksFirst();
     void pictureFollowsTheWindow();
+    void iconsOfTheProgramAndItsCommands();
     void settingsWindowSaveRules();
 
 private:
@@ -175,8 +180,11 @@ void StartupUiTest::freshDatabaseAndEnterLogsIn()
     QStringList lines;
     for (QLabel *line : about->findChildren<QLabel *>())
         lines << line->text();
+    // The version line: the project's version from CMake, with the commit of a checkout.
     QCOMPARE(lines, QStringList({"城南图书馆", "为城南区的读者服务。", "010-6543", "lib.example.cn",
-                                 "城南区文化馆", "当前数据库是:本地数据库"}));
+                                 "城南区文化馆", "当前数据库是:本地数据库",
+                                 QStringLiteral("版本 ") + Version::text()}));
+    QVERIFY(Version::text().startsWith(QStringLiteral(TSGL_PROJECT_VERSION)));
     about->close();
 }
 
@@ -729,6 +737,37 @@ void StartupUiTest::exitAsksFirst()
     QVERIFY(!main->isVisible());
     QCOMPARE(ended.count(), 1);
     QCOMPARE(m_prompts->entries().size(), 3);
+}
+
+void StartupUiTest::iconsOfTheProgramAndItsCommands()
+{
+    // The program's own icon at every size of the hicolor theme, compiled in.
+    const QIcon program = AppIcons::program();
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QVERIFY2(program.availableSizes().contains(QSize(size, size)),
+                 qPrintable(QString::number(size)));
+        QCOMPARE(program.pixmap(size).size(), QSize(size, size));
+    }
+
+    TMainFm *main = loginAsSuperAdministrator();
+    QVERIFY(main);
+    // Every menu entry and tool button has a picture from the icon theme; the tool bar keeps
+    // its texts beneath them.
+    for (const MainCommands::Menu &m : MainCommands::menus(loginContext())) {
+        for (const MainCommands::Entry &e : m.entries) {
+            if (e.isSeparator())
+                continue;
+            QVERIFY2(QIcon::hasThemeIcon(MainCommands::iconName(e.command)), qPrintable(e.command));
+            QVERIFY2(!main->menuAction(e.command)->icon().isNull(), qPrintable(e.command));
+        }
+    }
+    auto *toolBar = main->findChild<QToolBar *>();
+    QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    for (const MainCommands::ToolButton &b : MainCommands::toolButtons()) {
+        QAction *action = main->toolAction(b.caption);
+        QCOMPARE(action->text(), b.caption);
+        QVERIFY2(!action->icon().pixmap(toolBar->iconSize()).isNull(), qPrintable(b.caption));
+    }
 }
 
 void StartupUiTest::pictureFollowsTheWindow()

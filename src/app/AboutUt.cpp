@@ -1,6 +1,7 @@
 #include "AboutUt.h"
 
 #include "app/MainCommands.h"
+#include "app/Version.h"
 #include "db/LoginContext.h"
 
 #include <QLabel>
@@ -18,8 +19,9 @@ TAboutFm::TAboutFm(const LoginContext &context, QWidget *parent)
     big.setBold(true);
     title->setFont(big);
     layout->addWidget(title);
-    for (const QString &text : {context.memo, context.telephone, context.web, context.company,
-                                MainCommands::aboutDatabaseLine(context)}) {
+    for (const QString &text :
+         {context.memo, context.telephone, context.web, context.company,
+          MainCommands::aboutDatabaseLine(context), QStringLiteral("版本 ") + Version::text()}) {
         auto *label = new QLabel(text, this);
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);

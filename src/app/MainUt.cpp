@@ -1,5 +1,6 @@
 #include "MainUt.h"
 
+#include "AppIcons.h"
 #include "AppWindows.h"
 #include "Prompt.h"
 #include "WindowRegistry.h"
@@ -43,7 +44,7 @@ void TMainFm::createMenus()
                 menu->addSeparator();
                 continue;
             }
-            QAction *action = menu->addAction(e.caption);
+            QAction *action = menu->addAction(AppIcons::command(e.command), e.caption);
             if (!e.shortcut.isEmpty())
                 action->setShortcut(QKeySequence(e.shortcut));
             const QString command = e.command;
@@ -58,9 +59,9 @@ void TMainFm::createToolBar()
 {
     m_toolBar = addToolBar(QStringLiteral("工具栏"));
     m_toolBar->setMovable(false);
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     for (const MainCommands::ToolButton &b : MainCommands::toolButtons()) {
-        QAction *action = m_toolBar->addAction(b.caption);
+        QAction *action = m_toolBar->addAction(AppIcons::command(b.command), b.caption);
         const QString command = b.command;
         connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
         m_toolActions.insert(b.caption, action);

@@ -1,9 +1,11 @@
+#include "AppIcons.h"
 #include "LoginUt.h"
 #include "app/CirculationCommands.h"
 #include "app/CommandLine.h"
 #include "app/CommandSession.h"
 #include "app/MaintenanceCommands.h"
 #include "app/Startup.h"
+#include "app/Version.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
 #include "db/LoginContext.h"
@@ -50,7 +52,7 @@ struct Options {
 void nameApplication()
 {
     QCoreApplication::setApplicationName(Startup::Title);
-    QCoreApplication::setApplicationVersion(QStringLiteral(TSGL_VERSION));
+    QCoreApplication::setApplicationVersion(Version::text());
 }
 
 int createDatabase(const QString &path, bool demo)
@@ -110,6 +112,7 @@ int runProgram(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     nameApplication();
+    QApplication::setWindowIcon(AppIcons::program()); // every window's, the login's first
     QCommandLineParser parser;
     const Options options;
     options.addTo(parser);

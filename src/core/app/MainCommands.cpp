@@ -2,6 +2,8 @@
 
 #include "db/LoginContext.h"
 
+#include <QHash>
+
 namespace MainCommands {
 
 namespace {
@@ -63,6 +65,58 @@ QVector<ToolButton> toolButtons()
     return {b("借阅[F5]", "借    阅"), b("归还[F6]", "归    还"),       b("图书管理", "图书管理"),
             b("读者管理", "读者管理"), b("信息设置", "图书馆信息设置"), b("帮助", "使用帮助"),
             b("退出", "退    出")};
+}
+
+QString iconName(const QString &command)
+{
+    // Names of the freedesktop icon naming scheme, so that the desktop's own theme is used
+    // where it has them; each is in the Tango theme the program falls back to.
+    static const QHash<QString, QString> names = [] {
+        QHash<QString, QString> n;
+        auto add = [&n](const char *icon, std::initializer_list<const char *> commands) {
+            for (const char *command : commands)
+                n.insert(QString::fromUtf8(command), QString::fromLatin1(icon));
+        };
+        add("go-next", {"借    阅"});
+        add("go-previous", {"归    还"});
+        add("view-refresh", {"续    借"});
+        add("document-new", {"添加图书"});
+        add("contact-new", {"添加读者"});
+        add("x-office-presentation", {"添加期刊"});
+        add("system-lock-screen", {"修改密码"});
+        add("list-add", {"收费"});
+        add("x-office-address-book", {"图书管理"});
+        add("system-users", {"读者管理", "读者类别设置", "系统管理员权限设置"});
+        add("folder", {"期刊管理"});
+        add("text-x-generic", {"管理员日志"});
+        add("system-log-out", {"退    出"});
+        add("document-properties", {"图书馆信息设置"});
+        add("edit-clear", {"系 统 初 始 化"});
+        add("document-save", {"备 份 数 据 库"});
+        add("network-server", {"数 据 库 设 置"});
+        add("edit-select-all", {"批处理数据"});
+        add("emblem-favorite", {"物品级别设置"});
+        add("format-justify-fill",
+            {"图书分类设置", "二级分类设置", "出版社名设置", "单位/部门名", "存放位置",
+             "证件名设置", "币种名设置", "a1设置", "a2设置", "a3设置"});
+        add("edit-find", {"借阅记录查询"});
+        add("appointment", {"逾期借阅记录"});
+        add("x-office-spreadsheet", {"分 类 统 计", "入库信息统计", "资金统计"});
+        add("utilities-system-monitor", {"图书借阅统计", "期刊借阅统计", "读者借阅统计"});
+        add("edit-find-replace", {"数据盘点"});
+        add("appointment-new", {"预定信息"});
+        add("internet-web-browser", {"网页推荐信息"});
+        add("accessories-text-editor", {"记事本"});
+        add("accessories-calculator", {"计算器"});
+        add("printer", {"打印机"});
+        add("document-print", {"Pos小票打印机"});
+        add("document-open", {"Excel导入读者数据", "Excel导入图书数据", "Excel导入期刊数据",
+                              "Excel导入借阅记录", "马克marc数据导入"});
+        add("help-browser", {"使用帮助"});
+        add("dialog-information", {"关    于"});
+        return n;
+    }();
+    return names.value(command);
 }
 
 QSet<QString> disabledMenus(const LoginContext &c)

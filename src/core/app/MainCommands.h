@@ -34,6 +34,10 @@ struct ToolButton {
 QVector<Menu> menus(const LoginContext &context);
 QVector<ToolButton> toolButtons();
 
+// The freedesktop icon name of a command's menu entry and tool button (empty for a command
+// that is not in the table).
+QString iconName(const QString &command);
+
 // Menus the administrator cannot open at all.
 QSet<QString> disabledMenus(const LoginContext &context);
 // Commands the administrator cannot choose, those of the disabled menus included.

@@ -9,19 +9,39 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace Startup {
 
-QString iniPath(const QString &configOption, const QString &applicationDir)
+QString userDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("tsgl"));
+}
+
+QString iniPath(const QString &configOption, const QString &applicationDir,
+                const QString &userDataDir)
 {
     if (!configOption.isEmpty())
         return QFileInfo(configOption).absoluteFilePath();
-    return QDir(applicationDir).filePath(QStringLiteral("de.ini"));
+    const QDir programDir(applicationDir);
+    const QString beside = programDir.filePath(QStringLiteral("de.ini"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    if (QFileInfo(programDir.filePath(QStringLiteral("../share/tsgl"))).isDir())
+        return QDir(userDataDir).filePath(QStringLiteral("de.ini"));
+    return beside;
+}
+
+QString iniPath(const QString &configOption, const QString &applicationDir)
+{
+    return iniPath(configOption, applicationDir, userDataFolder());
 }
 
 void readConfiguration(IniFile &ini, LoginContext &context)
 {
     if (!QFileInfo::exists(ini.path())) {
+        QDir().mkpath(QFileInfo(ini.path()).absolutePath());
         const QString part1 = QStringLiteral("part1");
         ini.write(part1, QStringLiteral("softname"), Title);
         for (const char *key : {"tel", "company", "web", "Memo"})

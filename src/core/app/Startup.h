@@ -14,7 +14,21 @@ inline const QString Title = QStringLiteral("图书管理系统");
 // The embedded database a first start sets up: book.db beside de.ini.
 inline const QString DefaultEmbeddedConnection = QStringLiteral("Data Source=book.db;");
 
-// The de.ini to use: the one given on the command line, else the one beside the program.
+// Where the installed program keeps de.ini and the embedded library of each user:
+// ~/.local/share/tsgl (the XDG data home's tsgl folder).
+QString userDataFolder();
+
+// The de.ini to use, the first that applies:
+// - the one given on the command line;
+// - the one beside the program, when it is there (a portable copy in one folder);
+// - the one in userDataDir for an installed program, that is one with its shared files in
+//   ../share/tsgl beside its folder (/usr/bin/tsgl and /usr/share/tsgl): /usr/bin is no
+//   place for a user's files;
+// - else the one beside the program, made there at the first start (a build that is run
+//   where it was built).
+QString iniPath(const QString &configOption, const QString &applicationDir,
+                const QString &userDataDir);
+// The same with the user's data folder.
 QString iniPath(const QString &configOption, const QString &applicationDir);
 
 // Reads de.ini into the context. An embedded database without a connection string gets
@@ -22,7 +36,9 @@ QString iniPath(const QString &configOption, const QString &applicationDir);
 // there is no de.ini at all (a new installation) the file is made with the installation's
 // texts: the program's name as title, empty telephone, organisation, web address and
 // introduction, so that no window shows the bare "0" of a missing key. A de.ini that is
-// there but cannot be read is left alone, and no database is made up in its place.
+// there but cannot be read is left alone, and no database is made up in its place. The
+// folder of a new de.ini is made when it is missing (the user's data folder at the first
+// start of an installed program).
 void readConfiguration(IniFile &ini, LoginContext &context);
 
 // The embedded database file that does not exist yet, or an empty text (a server database,
