@@ -24,7 +24,6 @@ const QStringList kTextColumns = {QStringLiteral("编号"), QStringLiteral("名�
                                   QStringLiteral("读者姓名")};
 
 // Beyond this a printed list asks first: building and previewing it takes a while.
-constexpr int kPagesWithoutQuestion = 2000;
 constexpr int kLoansOnAPage = 39;
 
 } // namespace
@@ -200,21 +199,12 @@ void TBkJySearchFm::print()
 {
     if (m_grid->fieldNames().isEmpty())
         return; // a failed query left nothing to print
-    const int pages = m_grid->rowCount() / kLoansOnAPage + 1;
-    if (pages > kPagesWithoutQuestion &&
-        !Prompt::ask(
-            this,
-            QStringLiteral("借阅记录约有 %1 页, 生成和预览需要一些时间. 是否继续?").arg(pages),
-            Prompt::Answer::Yes))
-        return;
-    ReportModel report;
-    QString error;
-    if (!LoanQuery::queryReport(m_grid->currentStatement(), QDateTime::currentDateTime(), &report,
-                                &error)) {
-        Prompt::error(this, error);
-        return;
-    }
-    ReportPreview::show(this, report);
+    const Statement statement = m_grid->currentStatement();
+    ReportPreview::showLarge(this, m_grid->rowCount() / kLoansOnAPage + 1,
+                             [&statement](ReportModel *report, QString *error) {
+                                 return LoanQuery::queryReport(
+                                     statement, QDateTime::currentDateTime(), report, error);
+                             });
 }
 
 void TBkJySearchFm::exportSheet()

@@ -91,21 +91,12 @@ void TDueRecordFm::printList()
 {
     if (m_grid->fieldNames().isEmpty())
         return; // the list could not be read: nothing to print
-    const int pages = m_grid->rowCount() / kLoansOnAPage + 1;
-    if (pages > kPagesWithoutQuestion &&
-        !Prompt::ask(
-            this,
-            QStringLiteral("逾期记录约有 %1 页, 生成和预览需要一些时间. 是否继续?").arg(pages),
-            Prompt::Answer::Yes))
-        return;
-    ReportModel report;
-    QString error;
-    if (!LoanQuery::overdueReport(m_grid->currentStatement(), QDateTime::currentDateTime(), &report,
-                                  &error)) {
-        Prompt::error(this, error);
-        return;
-    }
-    ReportPreview::show(this, report);
+    const Statement statement = m_grid->currentStatement();
+    ReportPreview::showLarge(this, m_grid->rowCount() / kLoansOnAPage + 1,
+                             [&statement](ReportModel *report, QString *error) {
+                                 return LoanQuery::overdueReport(
+                                     statement, QDateTime::currentDateTime(), report, error);
+                             });
 }
 
 void TDueRecordFm::printNotices()
