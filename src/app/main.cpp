@@ -30,6 +30,13 @@ struct Options {
         QStringLiteral("operator"),
         QStringLiteral("命令以这个管理员的名义执行 (默认: 第一个管理员,即超级管理员)"),
         QStringLiteral("NAME")};
+    QCommandLineOption start{QStringLiteral("start"), QStringLiteral("导入时的起始编号"),
+                             QStringLiteral("N")};
+    QCommandLineOption randomNumbers{QStringLiteral("random-numbers"),
+                                     QStringLiteral("导入时由系统随机自动编号")};
+    QCommandLineOption listen{QStringLiteral("listen"),
+                              QStringLiteral("网页服务的地址和端口 (默认 127.0.0.1:8080)"),
+                              QStringLiteral("ADDR:PORT")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -40,6 +47,9 @@ struct Options {
         parser.addOption(create);
         parser.addOption(demo);
         parser.addOption(operatorName);
+        parser.addOption(start);
+        parser.addOption(randomNumbers);
+        parser.addOption(listen);
         parser.addPositionalArgument(
             QStringLiteral("命令"),
             QStringLiteral("reserve 物品 读者 到期时间: 为读者预定一本图书或期刊\n"
@@ -89,6 +99,10 @@ int runCommand(int argc, char *argv[])
         err << CommandLine::unknownCommandMessage(command) << Qt::endl;
         return 1;
     }
+    CommandLine::CommandOptions &commandOptions = CommandLine::commandOptions();
+    commandOptions.start = parser.value(options.start);
+    commandOptions.randomNumbers = parser.isSet(options.randomNumbers);
+    commandOptions.listen = parser.value(options.listen);
     const QStringList arguments = rest.mid(1);
     if (arguments.size() != run->arguments) {
         err << run->usage << Qt::endl;

@@ -49,4 +49,10 @@ QString unknownCommandMessage(const QString &command)
     return QStringLiteral("未知的命令: %1 (tsgl --help 列出全部选项)").arg(command);
 }
 
+CommandOptions &commandOptions()
+{
+    static CommandOptions options;
+    return options;
+}
+
 } // namespace CommandLine

@@ -13,4 +13,13 @@ bool wantsWindows(const QStringList &arguments);
 
 QString unknownCommandMessage(const QString &command);
 
+// The options that belong to one command rather than to the program (import's numbering,
+// serve's address), as main() read them; a command looks at the ones it takes.
+struct CommandOptions {
+    QString start;              // --start N
+    bool randomNumbers = false; // --random-numbers
+    QString listen;             // --listen ADDR:PORT
+};
+CommandOptions &commandOptions();
+
 } // namespace CommandLine

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+// One worksheet as the imports see it, read row by row whatever the file is (.xls, .xlsx or
+// .csv): the sheet the workbook opens with, its used range counted from row 1 and column 1,
+// row 1 as the headings. Every cell comes as text: a number without trailing zeros, a date in
+// short date form ("2008-08-08", with the time when it has one), an empty cell as empty text.
+// A file that cannot be read, is encrypted or damaged is refused with a message in Chinese
+// naming what is wrong; reading never crashes or hangs, whatever the file holds.
+class SheetReader {
+public:
+    SheetReader();
+    ~SheetReader();
+    SheetReader(const SheetReader &) = delete;
+    SheetReader &operator=(const SheetReader &) = delete;
+
+    // Opens the file and finds the used range and the headings. False, with the reason, when
+    // the file cannot be read; then nothing is read from it.
+    bool open(const QString &path, QString *error);
+
+    // The used range: rows (the heading row included) and columns.
+    int rowCount() const;
+    int columnCount() const;
+    // The texts of row 1, one per used column.
+    QStringList headings() const;
+
+    // The next row below the heading row: its number (row 2 first, counted from 1) and
+    // columnCount() texts. False at the end, or when the file turns out damaged midway
+    // (error() then says why).
+    bool next(int *row, QStringList *cells);
+    QString error() const;
+
+    // A cell's value as text by the rules above (for readers that see typed values).
+    static QString cellText(const QVariant &value);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
