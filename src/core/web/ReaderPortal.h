@@ -37,7 +37,7 @@ public:
     // Typed values longer than these are refused before they reach the database.
     static constexpr int MaxNumberLength = 64;
     static constexpr int MaxPasswordLength = 128;
-    // A new password has from 6 to 64 characters and is not the default password.
+    // A new password has from 6 to 64 characters (so never the four-digit default password).
     static constexpr int MinNewPasswordLength = 6;
     static constexpr int MaxNewPasswordLength = 64;
     // How long a reservation holds when the configuration names no period.
@@ -158,7 +158,7 @@ public:
             Changed,
             WrongOldPassword, // "旧密码输入错误！"
             Mismatch,         // "两次输入的新密码不一致！"
-            Unacceptable,     // length or the default password; message says which
+            Unacceptable,     // too short, too long or only blanks; message says which
             Throttled,        // too many wrong old passwords in a row; waitMs as for SignIn
             Failed,
         };
@@ -169,15 +169,15 @@ public:
     };
     // The old password is checked against the stored one (hash or plain text; wrong ones
     // count in the sign-in pause), the new one must have MinNewPasswordLength to
-    // MaxNewPasswordLength characters, differ from the default password and equal the
-    // confirmation; it is stored as its hash, only if 密码 is still what was checked.
+    // MaxNewPasswordLength characters, not only blanks, and equal the confirmation; it is stored as
+    // its hash, only if 密码 is still what was checked.
     PasswordChange changePassword(const QString &readerNumber, const QString &oldPassword,
                                   const QString &newPassword, const QString &confirmation,
                                   const QDateTime &now);
 
     // Why a new password is not acceptable ("新密码至少要6位." …), or empty. For the form.
     static QString passwordRuleProblem(const QString &newPassword);
-    // "密码长度6到64位,不能使用初始密码." — the rule as the form states it.
+    // "新密码长度为6到64位." — the rule as the form states it.
     static QString passwordRule();
 
     // ---- reservations ----

@@ -163,7 +163,7 @@ ReaderPortal::SignIn ReaderPortal::signIn(const QString &typed, const QString &p
 
 QString ReaderPortal::passwordRule()
 {
-    return QStringLiteral("密码长度%1到%2位,不能使用初始密码.")
+    return QStringLiteral("新密码长度为%1到%2位.")
         .arg(MinNewPasswordLength)
         .arg(MaxNewPasswordLength);
 }
@@ -176,8 +176,6 @@ QString ReaderPortal::passwordRuleProblem(const QString &newPassword)
         return QStringLiteral("新密码最多%1位.").arg(MaxNewPasswordLength);
     if (newPassword.trimmed().isEmpty())
         return QStringLiteral("新密码不能全是空格.");
-    if (newPassword == QString::fromLatin1(DefaultPassword))
-        return QStringLiteral("新密码不能是初始密码.");
     return QString();
 }
 
