@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <functional>
 
 namespace {
 
@@ -97,6 +98,37 @@ void addLoan(const QString &reader, const QString &number, const QVariant &lent,
          returned.isValid() ? QVariant(QStringLiteral("1.5")) : nullText()});
 }
 
+// Runs work(portal, i) in n threads at once, each with its own connection to the test's
+// database and one pause table for all, as the server does. The number of threads that
+// could not open their connection.
+int inThreads(int n, KeyedLoginThrottle &throttle,
+              const std::function<void(ReaderPortal &, int)> &work)
+{
+    std::atomic<int> failures{0};
+    QList<QThread *> threads;
+    for (int i = 0; i < n; ++i) {
+        threads << QThread::create([&throttle, &failures, &work, i] {
+            const QString name = QStringLiteral("portal-%1").arg(i);
+            if (SharedConnection::openCopy(name)) {
+                ReaderPortal portal(throttle, QSqlDatabase::database(name, false));
+                work(portal, i);
+            } else {
+                ++failures;
+            }
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        });
+    }
+    for (QThread *t : threads)
+        t->start();
+    for (QThread *t : threads) {
+        if (!t->wait(60000))
+            ++failures;
+        delete t;
+    }
+    return failures;
+}
+
 } // namespace
 
 class ReaderPortalTest : public QObject {
@@ -107,8 +139,8 @@ private slots:
     void signIn();
     void plainTextReplacedByItsHashOnce();
     void plainTextReplacedOnceWhenSignedInFromManyThreads();
+    void oneOfManyReadersReservingAtOnceGetsTheBook();
     void pauseAfterFiveWrongPasswords();
-    void pauseKeptPerKeyAndBounded();
     void openLoansChargedAsTheReturnDeskCharges();
     void loanHistoryPaged();
     void account();
@@ -267,42 +299,39 @@ void ReaderPortalTest::plainTextReplacedByItsHashOnce()
 
 void ReaderPortalTest::plainTextReplacedOnceWhenSignedInFromManyThreads()
 {
-    // As the server does: each thread its own connection, one pause table for all.
     KeyedLoginThrottle throttle;
     std::atomic<int> signedIn{0};
-    std::atomic<int> failures{0};
-    QList<QThread *> threads;
-    for (int i = 0; i < 4; ++i) {
-        threads << QThread::create([&throttle, &signedIn, &failures, i] {
-            const QString name = QStringLiteral("portal-%1").arg(i);
-            {
-                if (!SharedConnection::openCopy(name)) {
-                    ++failures;
-                    return;
-                }
-                ReaderPortal portal(throttle, QSqlDatabase::database(name, false));
-                for (int k = 0; k < 3; ++k) {
-                    const ReaderPortal::SignIn r =
-                        portal.signIn(QStringLiteral("R2"), QStringLiteral("8888"), Now);
-                    if (r.status == ReaderPortal::SignIn::SignedIn)
-                        ++signedIn;
-                    else
-                        ++failures;
-                }
-                QSqlDatabase::database(name, false).close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        });
-    }
-    for (QThread *t : threads)
-        t->start();
-    for (QThread *t : threads) {
-        QVERIFY(t->wait(60000));
-        delete t;
-    }
-    QCOMPARE(failures.load(), 0);
+    const int failures = inThreads(4, throttle, [&signedIn](ReaderPortal &portal, int) {
+        for (int k = 0; k < 3; ++k) {
+            if (portal.signIn(QStringLiteral("R2"), QStringLiteral("8888"), Now).status ==
+                ReaderPortal::SignIn::SignedIn)
+                ++signedIn;
+        }
+    });
+    QCOMPARE(failures, 0);
     QCOMPARE(signedIn.load(), 12);
     QVERIFY(PasswordHash::matches(QStringLiteral("8888"), storedPassword(QStringLiteral("R2"))));
+}
+
+void ReaderPortalTest::oneOfManyReadersReservingAtOnceGetsTheBook()
+{
+    addBook({QStringLiteral("OUT")});
+    KeyedLoginThrottle throttle;
+    const QStringList readers{QStringLiteral("R1"), QStringLiteral("R2"), QStringLiteral("R8"),
+                              QStringLiteral("C2")};
+    std::atomic<int> placed{0};
+    std::atomic<int> refused{0};
+    const int failures = inThreads(4, throttle, [&](ReaderPortal &portal, int i) {
+        const auto r = portal.reserve(readers[i], QStringLiteral("OUT"), Now);
+        if (r.status == ReaderPortal::ReserveOutcome::Placed)
+            ++placed;
+        else if (r.status == ReaderPortal::ReserveOutcome::ReservedByOther)
+            ++refused;
+    });
+    QCOMPARE(failures, 0);
+    QCOMPARE(placed.load(), 1);
+    QCOMPARE(refused.load(), 3);
+    QVERIFY(readers.contains(reservationOf(QStringLiteral("OUT")).section(QLatin1Char(' '), 0, 0)));
 }
 
 void ReaderPortalTest::pauseAfterFiveWrongPasswords()
@@ -350,27 +379,6 @@ void ReaderPortalTest::pauseAfterFiveWrongPasswords()
                  ReaderPortal::PasswordChange::WrongOldPassword);
     QCOMPARE(portal.signIn(QStringLiteral("R2"), QStringLiteral("8888"), t).status,
              ReaderPortal::SignIn::Throttled);
-}
-
-void ReaderPortalTest::pauseKeptPerKeyAndBounded()
-{
-    KeyedLoginThrottle throttle(2, 1000, 3);
-    QCOMPARE(throttle.admit(QStringLiteral("a"), 0), qint64(0));
-    QCOMPARE(throttle.admit(QStringLiteral("a"), 10), qint64(0));
-    QCOMPARE(throttle.admit(QStringLiteral("a"), 20), qint64(990));
-    QCOMPARE(throttle.wrongInARow(QStringLiteral("a")), 2); // a refused try is not counted
-    QCOMPARE(throttle.admit(QStringLiteral("b"), 20), qint64(0));
-    QCOMPARE(throttle.admit(QStringLiteral("c"), 30), qint64(0));
-    // The table is full: the key idle for longest ("a", paused until 1010) makes room.
-    QCOMPARE(throttle.admit(QStringLiteral("d"), 40), qint64(0));
-    QCOMPARE(throttle.keyCount(), 3);
-    QCOMPARE(throttle.wrongInARow(QStringLiteral("a")), 0);
-    // Keys long idle are dropped first.
-    const qint64 later = 40 + KeyedLoginThrottle::ForgetMs + 1;
-    QCOMPARE(throttle.admit(QStringLiteral("e"), later), qint64(0));
-    QCOMPARE(throttle.keyCount(), 1);
-    throttle.accepted(QStringLiteral("e"));
-    QCOMPARE(throttle.keyCount(), 0);
 }
 
 void ReaderPortalTest::openLoansChargedAsTheReturnDeskCharges()

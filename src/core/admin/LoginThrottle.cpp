@@ -95,19 +95,25 @@ void KeyedLoginThrottle::makeRoom(qint64 now)
 {
     if (m_throttles.size() < m_maxKeys)
         return;
-    // Keys whose pause is over and that have been idle for long are dropped first; when the
-    // table is still full, the key idle for longest makes room.
+    // Keys whose pause is over and that have been idle for long are dropped first. When the
+    // table is still full, the key idle for longest makes room, one whose pause is over
+    // before one still paused, so that made-up numbers do not end a pause.
     m_throttles.removeIf([now](const QHash<QString, LoginThrottle>::iterator it) {
         return it->remaining(now) == 0 && now - it->lastWrong() > ForgetMs;
     });
     if (m_throttles.size() < m_maxKeys)
         return;
     QString oldest;
+    bool oldestPaused = true;
     qint64 oldestTime = 0;
     bool first = true;
     for (auto it = m_throttles.cbegin(); it != m_throttles.cend(); ++it) {
-        if (first || it->lastWrong() < oldestTime) {
+        const bool paused = it->remaining(now) > 0;
+        const bool better = first || (oldestPaused && !paused) ||
+                            (paused == oldestPaused && it->lastWrong() < oldestTime);
+        if (better) {
             oldest = it.key();
+            oldestPaused = paused;
             oldestTime = it->lastWrong();
             first = false;
         }
