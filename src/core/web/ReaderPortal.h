@@ -214,8 +214,8 @@ public:
             Failed,
         };
         Status status = Failed;
-        QString message;
-        QDateTime until; // Placed, AlreadyYours: when the reservation lapses
+        QString message; // without the time: the page shows `until` as it likes
+        QDateTime until; // Placed, AlreadyYours: when the reservation lapses (invalid: never)
         QString detail;
     };
     // Reserves the book (图书 by 编号) for the reader until now + periodDays days (1 to 365;
