@@ -15,7 +15,7 @@ namespace {
 const QString kBook = QStringLiteral("图书");
 const QString kPeriodical = QStringLiteral("期刊");
 
-// A moment as the pages show it and as the database keeps it: to the second.
+// The moment to the second, as the database keeps it.
 QDateTime toSecond(const QDateTime &moment)
 {
     const QTime t = moment.time();
