@@ -614,16 +614,16 @@ void ReaderPortalTest::reserve_data()
     using R = ReaderPortal::ReserveOutcome;
     const QString in3 = QStringLiteral("R1 2026-03-04 10:00:00");
     const QString r2 = QStringLiteral("R2 2026-03-02 10:00:00");
-    QTest::newRow("all copies out")
-        << "R1"
-        << "OUT" << 3 << true << int(R::Placed) << in3 << "已为您预定《书名OUT》.";
+    QTest::newRow("all copies out") << "R1"
+                                    << "OUT" << 3 << true << int(R::Placed) << in3
+                                    << "已为您预定《书名OUT》,预定保留到 2026-03-04 10:00.";
     QTest::newRow("a period of 7 days")
         << "R1"
         << "OUT" << 7 << true << int(R::Placed) << "R1 2026-03-08 10:00:00"
-        << "已为您预定";
+        << "预定保留到 2026-03-08 10:00.";
     QTest::newRow("a period out of range: the default")
         << "R1"
-        << "OUT" << 0 << true << int(R::Placed) << in3 << "已为您预定";
+        << "OUT" << 0 << true << int(R::Placed) << in3 << "预定保留到 2026-03-04 10:00.";
     QTest::newRow("on the shelf") << "R1"
                                   << "SHELF" << 3 << true << int(R::OnShelf) << "- -"
                                   << "现有2本在架";
@@ -646,10 +646,10 @@ void ReaderPortalTest::reserve_data()
     QTest::newRow("already the reader's")
         << "R1"
         << "MINE" << 3 << true << int(R::AlreadyYours) << "R1 2026-03-01 12:00:00"
-        << "您已经预定了《书名MINE》.";
+        << "您已经预定了《书名MINE》,预定保留到 2026-03-01 12:00.";
     QTest::newRow("the reader's own, lapsed")
         << "R1"
-        << "MINE_OLD" << 3 << true << int(R::Placed) << in3 << "已为您预定";
+        << "MINE_OLD" << 3 << true << int(R::Placed) << in3 << "预定保留到 2026-03-04 10:00.";
     QTest::newRow("no such book") << "R1"
                                   << "NONE" << 3 << true << int(R::NotFound) << "no row"
                                   << "没有编号为\"NONE\"的图书.";

@@ -214,7 +214,7 @@ public:
             Failed,
         };
         Status status = Failed;
-        QString message; // without the time: the page shows `until` as it likes
+        QString message; // with the time it holds to, when placed or already the reader's
         QDateTime until; // Placed, AlreadyYours: when the reservation lapses (invalid: never)
         QString detail;
     };

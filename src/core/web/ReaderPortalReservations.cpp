@@ -22,6 +22,12 @@ QDateTime toSecond(const QDateTime &moment)
     return QDateTime(moment.date(), QTime(t.hour(), t.minute(), t.second()));
 }
 
+// As the pages show a moment: to the minute.
+QString momentText(const QDateTime &moment)
+{
+    return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
 // A reservation holds while its time has not passed; one without a time holds until cleared.
 bool holds(const QDateTime &until, const QDateTime &now)
 {
@@ -128,15 +134,17 @@ ReaderPortal::ReserveOutcome ReaderPortal::reserve(const QString &readerNumber,
     if (written == 1) {
         out.status = ReserveOutcome::Placed;
         out.until = until;
-        out.message =
-            QStringLiteral("已为您预定《%1》.图书归还后请在预定到期前到馆借阅.").arg(title);
+        out.message = QStringLiteral("已为您预定《%1》,预定保留到 %2.图书归还后请及时到馆借阅.")
+                          .arg(title, momentText(until));
         return out;
     }
     const bool held = !holder.isNull() && holds(heldUntil, moment);
     if (held && holder.toString() == readerNumber) {
         out.status = ReserveOutcome::AlreadyYours;
         out.until = heldUntil;
-        out.message = QStringLiteral("您已经预定了《%1》.").arg(title);
+        out.message = heldUntil.isValid() ? QStringLiteral("您已经预定了《%1》,预定保留到 %2.")
+                                                .arg(title, momentText(heldUntil))
+                                          : QStringLiteral("您已经预定了《%1》.").arg(title);
         return out;
     }
     if (text(q.value(2)) == QStringLiteral("不外借")) {
