@@ -245,6 +245,8 @@ void ReaderPortalTest::signIn_data()
                            << "请输入读者编号(或卡号)和密码.";
     QTest::newRow("overlong number") << QString(200, QLatin1Char('R')) << "secret1" << true
                                      << int(S::WrongPassword) << "" << wrong;
+    QTest::newRow("a NUL character") << QStringLiteral("R1") + QChar(0) << "secret1" << true
+                                     << int(S::WrongPassword) << "" << wrong;
     QTest::newRow("quotes") << "R1' or '1'='1"
                             << "' or '1'='1" << true << int(S::WrongPassword) << "" << wrong;
 }
@@ -653,6 +655,9 @@ void ReaderPortalTest::reserve_data()
     QTest::newRow("no such book") << "R1"
                                   << "NONE" << 3 << true << int(R::NotFound) << "no row"
                                   << "没有编号为\"NONE\"的图书.";
+    QTest::newRow("a NUL character")
+        << "R1" << QStringLiteral("OUT") + QChar(0) << 3 << true << int(R::NotFound) << "no row"
+        << "的图书.";
     QTest::newRow("a periodical") << "R1"
                                   << "QK" << 3 << true << int(R::NotFound) << "no row"
                                   << "没有编号为\"QK\"的图书.";
@@ -774,6 +779,9 @@ void ReaderPortalTest::cancelOwnOnly()
             .status,
         C::NotYours);
     QCOMPARE(portal.cancelReservation(QStringLiteral("R1"), book, QStringLiteral("NONE")).status,
+             C::NotYours);
+    QCOMPARE(portal.cancelReservation(QStringLiteral("R1"), book, QStringLiteral("MINE") + QChar(0))
+                 .status,
              C::NotYours);
 
     const C mine = portal.cancelReservation(QStringLiteral("R1"), book, QStringLiteral("MINE"));

@@ -95,7 +95,7 @@ ReaderPortal::ReserveOutcome ReaderPortal::reserve(const QString &readerNumber,
     }
     const QString notFound =
         QStringLiteral("没有编号为\"%1\"的图书.").arg(bookNumber.left(MaxNumberLength));
-    if (bookNumber.isEmpty() || bookNumber.size() > MaxNumberLength) {
+    if (bookNumber.isEmpty() || !searchable(bookNumber, MaxNumberLength)) {
         out.status = ReserveOutcome::NotFound;
         out.message = notFound;
         return out;
@@ -178,7 +178,8 @@ ReaderPortal::CancelOutcome ReaderPortal::cancelReservation(const QString &reade
     out.message = QStringLiteral("您没有预定这一项.");
     // The kind names the table; an empty reader number would match reservations that hold
     // empty text.
-    if ((kind != kBook && kind != kPeriodical) || readerNumber.isEmpty())
+    if ((kind != kBook && kind != kPeriodical) || readerNumber.isEmpty() ||
+        !searchable(itemNumber, MaxNumberLength))
         return out;
     QSqlQuery q = Statement(QStringLiteral("update %1 set 预定状况=null, 预定到期时间=null where "
                                            "编号=")

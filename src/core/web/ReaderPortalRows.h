@@ -22,6 +22,13 @@ inline QString text(const QVariant &v)
     return v.isNull() ? QString() : v.toString();
 }
 
+// Whether a typed text can be looked for at all: a NUL character is refused by the server
+// database before any row is compared, and no number or password contains one.
+inline bool searchable(const QString &typed, int maxLength)
+{
+    return typed.size() <= maxLength && !typed.contains(QChar(0));
+}
+
 inline int number(const QVariant &v)
 {
     return v.isNull() ? 0 : v.toInt();

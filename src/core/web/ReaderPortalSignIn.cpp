@@ -104,8 +104,9 @@ ReaderPortal::SignIn ReaderPortal::signIn(const QString &typed, const QString &p
         return out;
     }
     StoredReader reader;
-    const bool tooLong = typedText.size() > MaxNumberLength || password.size() > MaxPasswordLength;
-    if (!tooLong) {
+    const bool unusable =
+        !searchable(typedText, MaxNumberLength) || password.size() > MaxPasswordLength;
+    if (!unusable) {
         QString error;
         if (!findReader(m_db, typedText, &reader, &error))
             return failed(out, error);
@@ -121,7 +122,7 @@ ReaderPortal::SignIn ReaderPortal::signIn(const QString &typed, const QString &p
         out.message = m_throttle.waitMessage(key, ms);
         return out;
     }
-    if (tooLong || !reader.found || !passwordOpens(password, reader.password)) {
+    if (unusable || !reader.found || !passwordOpens(password, reader.password)) {
         out.status = SignIn::WrongPassword;
         out.message = kWrong;
         return out;
