@@ -302,10 +302,16 @@ bool isBuilt(const QSqlDatabase &db, const QString &table)
 void appendContains(Statement &statement, const QString &table, const QString &column,
                     const QString &text)
 {
-    const SqlDialect dialect = SharedConnection::dialect();
+    appendContains(statement, SharedConnection::database(), table, column, text);
+}
+
+void appendContains(Statement &statement, const QSqlDatabase &db, const QString &table,
+                    const QString &column, const QString &text)
+{
+    const SqlDialect dialect = isServer(db) ? SqlDialect::Server : SqlDialect::Embedded;
     const QString col = column;
     if (dialect != SqlDialect::Server && isIndexed(table, column) &&
-        text.toUcs4().size() >= kMinimumLength && isBuilt(SharedConnection::database(), table)) {
+        text.toUcs4().size() >= kMinimumLength && isBuilt(db, table)) {
         statement
             .text(table + QStringLiteral(".rowid in (select rowid from ") + ftsTable(table) +
                   QStringLiteral(" where ") + col + QStringLiteral(" match "))
