@@ -84,13 +84,23 @@ WebServer::WebServer(const Options &options)
         {"Cache-Control", "no-cache"},
     });
 
-    s.set_pre_routing_handler([&site](const httplib::Request &, httplib::Response &res) {
-        if (!t_overLimit)
+    const size_t maxBody = size_t(o.maxBodyBytes);
+    s.set_pre_routing_handler(
+        [&site, maxBody](const httplib::Request &req, httplib::Response &res) {
+            if (t_overLimit) {
+                site.statusPage(res, 503);
+                res.set_header("Connection", "close");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            // A body announced too large is refused before it is read (the library would read
+            // it all to throw it away); the connection then closes.
+            if (req.get_header_value<uint64_t>("Content-Length") > maxBody) {
+                site.statusPage(res, 413);
+                res.set_header("Connection", "close");
+                return httplib::Server::HandlerResponse::Handled;
+            }
             return httplib::Server::HandlerResponse::Unhandled;
-        site.statusPage(res, 503);
-        res.set_header("Connection", "close");
-        return httplib::Server::HandlerResponse::Handled;
-    });
+        });
     s.set_error_handler(httplib::Server::HandlerWithResponse(
         [&site](const httplib::Request &, httplib::Response &res) {
             // The statuses the server sets by itself (404, 413, 414, 400) get a page; a handler's
