@@ -28,10 +28,17 @@ void WebSessions::dropExpiredAndOldest(qint64 now)
         else
             ++it;
     }
+    // Sessions without a reader (a sign-in form opened) go first, so that opening the form
+    // over and over cannot push signed-in readers out.
     while (m_sessions.size() >= kMaxSessions) {
-        auto oldest = m_sessions.begin();
+        auto oldest = m_sessions.end();
         for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
-            if (it->lastUsed < oldest->lastUsed)
+            if (oldest == m_sessions.end())
+                oldest = it;
+            const bool anonymous = it->readerNumber.isEmpty();
+            const bool oldestAnonymous = oldest->readerNumber.isEmpty();
+            if ((anonymous && !oldestAnonymous) ||
+                (anonymous == oldestAnonymous && it->lastUsed < oldest->lastUsed))
                 oldest = it;
         }
         m_sessions.erase(oldest);

@@ -10,7 +10,8 @@
 // session is named by a long random id that only its cookie carries; it holds the 读者编号 of
 // the signed-in reader (empty before the sign-in) and the form token that every form which
 // writes must send back. A session ends after kIdleMs without a request, kLifetimeMs after it
-// began, or at sign-out; the store keeps at most kMaxSessions and drops the oldest beyond.
+// began, or at sign-out; the store keeps at most kMaxSessions and drops the oldest beyond
+// (those without a reader first).
 // Times are milliseconds of a steady clock, given by the caller. Thread-safe.
 class WebSessions {
 public:
