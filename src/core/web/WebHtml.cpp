@@ -33,6 +33,8 @@ form.stack button{margin-top:.8em}
 .card h3{margin:0 0 .2em;font-size:1.05em}
 .card p{margin:.15em 0}
 .meta{color:#555;font-size:.92em}
+.f{display:inline-block;margin-right:1em}
+.cards{display:grid;grid-template-columns:1fr;gap:0 1em}
 .avail{font-weight:bold}
 .on{color:#1b7a2f}.out{color:#a4461d}.held{color:#7a5a00}
 .card form{margin:.4em 0 0}
@@ -51,11 +53,12 @@ dl.facts{display:grid;grid-template-columns:auto 1fr;gap:.2em 1em;background:#ff
 border:1px solid #d8d8d0;border-radius:6px;padding:.6em .8em}
 dl.facts dt{color:#555}dl.facts dd{margin:0}
 footer{color:#666;font-size:.85em;text-align:center;padding:1em;border-top:1px solid #ddd}
+@media (min-width:1000px){
+header,nav{padding-left:calc(50% - 490px + 1em);padding-right:calc(50% - 490px + 1em)}
+}
 @media (min-width:720px){
-body{font-size:15px}
-header{padding:.8em 2em}header h1{font-size:1.6em}
-nav{padding:.4em 2em}
-.grid{display:grid;grid-template-columns:1fr 1fr;gap:0 1em}
+header h1{font-size:1.6em}
+.grid,.cards{display:grid;grid-template-columns:1fr 1fr;gap:0 1em}
 }
 )css";
 
@@ -105,6 +108,13 @@ QString urlValue(const QString &text)
 QString message(const QString &text, const QString &kind)
 {
     return QStringLiteral("<p class=\"msg %1\">%2</p>").arg(kind, escapeLines(text));
+}
+
+QString field(const QString &label, const QString &value)
+{
+    if (value.trimmed().isEmpty())
+        return QString();
+    return QStringLiteral("<span class=\"f\">%1: %2</span> ").arg(label, escape(value));
 }
 
 QString tokenField(const QString &token)

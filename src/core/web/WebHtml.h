@@ -31,6 +31,9 @@ QString page(const Frame &frame, const QString &body);
 // A message box inside a page: kind "ok", "error" or "info".
 QString message(const QString &text, const QString &kind);
 
+// "label: value" kept on one line (value escaped); nothing for an empty value.
+QString field(const QString &label, const QString &value);
+
 // A hidden field with the form token.
 QString tokenField(const QString &token);
 

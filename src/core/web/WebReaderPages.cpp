@@ -192,29 +192,28 @@ void WebSite::account(const httplib::Request &req, httplib::Response &res)
     } else if (loans.loans.isEmpty()) {
         body += QStringLiteral("<p class=\"meta\">现在没有借书.</p>");
     } else {
-        body += QStringLiteral("<div class=\"wide\"><table><tr><th>名称</th><th>编号</th>"
-                               "<th>借阅日期</th><th>应还日期</th><th>超期天数</th>");
-        if (loans.finesCharged)
-            body += QStringLiteral("<th>罚金 (至今)</th>");
-        if (loans.rentCharged)
-            body += QStringLiteral("<th>租金 (至今)</th>");
-        body += QStringLiteral("</tr>");
+        body += QStringLiteral("<div class=\"cards\">");
         for (const ReaderPortal::Loan &l : loans.loans) {
             const int overdue = l.charges.known ? qMax(0, l.charges.daysOverdue) : 0;
-            body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td>"
-                                   "<td class=\"num%5\">%6</td>")
-                        .arg(escape(l.title), escape(l.itemNumber), date(l.lentOn), date(l.dueOn),
-                             overdue > 0 ? QStringLiteral(" out") : QString())
-                        .arg(overdue);
-            if (loans.finesCharged)
-                body += QStringLiteral("<td class=\"num\">%1</td>")
-                            .arg(escape(l.charges.fine.toFixed2()));
-            if (loans.rentCharged)
-                body += QStringLiteral("<td class=\"num\">%1</td>")
-                            .arg(l.charges.rent ? escape(l.charges.rent->toFixed2()) : QString());
-            body += QStringLiteral("</tr>");
+            QString charges;
+            if (loans.finesCharged && overdue > 0)
+                charges += WebHtml::field(QStringLiteral("罚金 (至今)"),
+                                          l.charges.fine.toFixed2() + QStringLiteral(" 元"));
+            if (loans.rentCharged && l.charges.rent)
+                charges += WebHtml::field(QStringLiteral("租金 (至今)"),
+                                          l.charges.rent->toFixed2() + QStringLiteral(" 元"));
+            body +=
+                QStringLiteral("<div class=\"card\"><h3>%1</h3><p class=\"meta\">%2%3%4</p>"
+                               "<p>%5 %6</p></div>")
+                    .arg(escape(l.title), WebHtml::field(QStringLiteral("编号"), l.itemNumber),
+                         WebHtml::field(QStringLiteral("借阅日期"), date(l.lentOn)),
+                         WebHtml::field(QStringLiteral("应还日期"), date(l.dueOn)),
+                         overdue > 0 ? QStringLiteral("<span class=\"avail out\">超期 %1 天</span>")
+                                           .arg(overdue)
+                                     : QStringLiteral("<span class=\"avail on\">未超期</span>"),
+                         charges);
         }
-        body += QStringLiteral("</table></div>");
+        body += QStringLiteral("</div>");
         if (loans.finesCharged)
             body += QStringLiteral("<p>罚金合计 (至今): %1 元</p>")
                         .arg(escape(loans.totalFine.toFixed2()));
@@ -227,22 +226,27 @@ void WebSite::account(const httplib::Request &req, httplib::Response &res)
         body +=
             QStringLiteral("<p class=\"meta\">没有预定. 在查询结果中可以预定已全部借出的图书.</p>");
     }
+    if (!held.rows.isEmpty())
+        body += QStringLiteral("<div class=\"cards\">");
     for (const ReaderPortal::Reservation &r : held.rows) {
         body +=
-            QStringLiteral("<div class=\"card\"><h3>%1</h3>"
-                           "<p class=\"meta\">编号: %2 &nbsp; 索书号: %3 &nbsp; 存放位置: %4</p>"
-                           "<p>保留到: %5 &nbsp; %6</p>"
+            QStringLiteral("<div class=\"card\"><h3>%1</h3><p class=\"meta\">%2%3%4</p>"
+                           "<p>%5 %6</p>"
                            "<form method=\"post\" action=\"/reservations/cancel\">%7"
                            "<input type=\"hidden\" name=\"kind\" value=\"%8\">"
-                           "<input type=\"hidden\" name=\"item\" value=\"%2\">"
+                           "<input type=\"hidden\" name=\"item\" value=\"%9\">"
                            "<button type=\"submit\">取消预定</button></form></div>")
-                .arg(escape(r.title), escape(r.itemNumber), escape(r.callNumber),
-                     escape(r.location), moment(r.until),
-                     r.onShelf
-                         ? QStringLiteral("<span class=\"avail on\">已在架, 请到借阅台办理</span>")
-                         : QStringLiteral("<span class=\"avail held\">等待归还</span>"),
-                     WebHtml::tokenField(v.session->token), escape(r.kind));
+                .arg(escape(r.title), WebHtml::field(QStringLiteral("编号"), r.itemNumber),
+                     WebHtml::field(QStringLiteral("索书号"), r.callNumber),
+                     WebHtml::field(QStringLiteral("存放位置"), r.location),
+                     WebHtml::field(QStringLiteral("保留到"), moment(r.until)),
+                     r.onShelf ? QStringLiteral("<span class=\"avail on\">已在架, "
+                                                "请到借阅台办理</span>")
+                               : QStringLiteral("<span class=\"avail held\">等待归还</span>"),
+                     WebHtml::tokenField(v.session->token), escape(r.kind), escape(r.itemNumber));
     }
+    if (!held.rows.isEmpty())
+        body += QStringLiteral("</div>");
     res.set_header("Cache-Control", "no-store");
     send(v, 200, QStringLiteral("我的借阅"), body);
 }
@@ -274,17 +278,22 @@ void WebSite::history(const httplib::Request &req, httplib::Response &res)
     }
     QString body = QStringLiteral("<p class=\"meta\">共 %1 次借阅.</p>").arg(h.total);
     if (!h.loans.isEmpty()) {
-        body += QStringLiteral("<div class=\"wide\"><table><tr><th>名称</th><th>编号</th>"
-                               "<th>借阅日期</th><th>应还日期</th><th>归还日期</th><th>罚金</th>"
-                               "</tr>");
+        body += QStringLiteral("<div class=\"cards\">");
         for (const ReaderPortal::Loan &l : h.loans) {
-            body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
-                                   "<td class=\"num\">%6</td></tr>")
-                        .arg(escape(l.title), escape(l.itemNumber), date(l.lentOn), date(l.dueOn),
-                             l.returned ? date(l.returnedOn) : QStringLiteral("未还"),
-                             l.fineCharged ? escape(l.fineCharged->toFixed2()) : QString());
+            body +=
+                QStringLiteral("<div class=\"card\"><h3>%1</h3><p class=\"meta\">%2%3%4</p>"
+                               "<p class=\"meta\">%5%6</p></div>")
+                    .arg(escape(l.title), WebHtml::field(QStringLiteral("编号"), l.itemNumber),
+                         WebHtml::field(QStringLiteral("借阅日期"), date(l.lentOn)),
+                         WebHtml::field(QStringLiteral("应还日期"), date(l.dueOn)),
+                         l.returned ? WebHtml::field(QStringLiteral("归还日期"), date(l.returnedOn))
+                                    : QStringLiteral("<span class=\"avail out\">未还</span> "),
+                         l.fineCharged && *l.fineCharged != Money()
+                             ? WebHtml::field(QStringLiteral("罚金"),
+                                              l.fineCharged->toFixed2() + QStringLiteral(" 元"))
+                             : QString());
         }
-        body += QStringLiteral("</table></div>");
+        body += QStringLiteral("</div>");
     } else if (h.total > 0) {
         body += WebHtml::message(QStringLiteral("这一页没有记录."), QStringLiteral("info"));
     }
@@ -381,9 +390,7 @@ void WebSite::reserve(const httplib::Request &req, httplib::Response &res)
     default:
         break;
     }
-    QString text = r.message;
-    if (status == 200 && r.until.isValid())
-        text += QStringLiteral("\n保留到 %1.").arg(moment(r.until));
+    const QString text = r.message;
     send(v, status, QStringLiteral("预定"),
          WebHtml::message(text, status == 200 ? QStringLiteral("ok") : QStringLiteral("error")) +
              QStringLiteral("<p><a href=\"/account\">查看我的预定</a></p>"));

@@ -331,22 +331,25 @@ void WebSite::home(const httplib::Request &req, httplib::Response &res)
         body += QStringLiteral("<p class=\"meta\">暂无推荐.</p>");
     for (const LibraryPages::Recommendation &r : home.recommendations) {
         body += QStringLiteral("<div class=\"card\"><h3><a href=\"/search?q=%1\">%2</a></h3>"
-                               "<p class=\"meta\">作者: %3 &nbsp; 存放位置: %4</p>"
-                               "<p>推荐理由: %5</p><p class=\"meta\">推荐人: %6</p></div>")
-                    .arg(escape(WebHtml::urlValue(r.number)), escape(r.title), escape(r.author),
-                         escape(r.location), escape(r.reason), escape(r.by));
+                               "<p class=\"meta\">%3%4</p><p>推荐理由: %5</p>"
+                               "<p class=\"meta\">%6</p></div>")
+                    .arg(escape(WebHtml::urlValue(r.number)), escape(r.title),
+                         WebHtml::field(QStringLiteral("作者"), r.author),
+                         WebHtml::field(QStringLiteral("存放位置"), r.location), escape(r.reason),
+                         WebHtml::field(QStringLiteral("推荐人"), r.by));
     }
     body += QStringLiteral("</section><section><h2>新书</h2>");
     if (home.newest.isEmpty())
         body += QStringLiteral("<p class=\"meta\">暂无新书.</p>");
     for (const LibraryPages::NewBook &b : home.newest) {
         body += QStringLiteral("<div class=\"card\"><h3><a href=\"/search?q=%1\">%2</a></h3>"
-                               "<p class=\"meta\">作者: %3 &nbsp; 索书号: %4</p>"
-                               "<p class=\"meta\">存放位置: %5 &nbsp; 入库: %6</p>"
-                               "<p class=\"avail %7\">%8</p></div>")
-                    .arg(escape(WebHtml::urlValue(b.number)), escape(b.title), escape(b.author),
-                         escape(b.callNumber), escape(b.location),
-                         b.added.toString(QStringLiteral("yyyy-MM-dd")),
+                               "<p class=\"meta\">%3%4%5%6</p><p class=\"avail %7\">%8</p></div>")
+                    .arg(escape(WebHtml::urlValue(b.number)), escape(b.title),
+                         WebHtml::field(QStringLiteral("作者"), b.author),
+                         WebHtml::field(QStringLiteral("索书号"), b.callNumber),
+                         WebHtml::field(QStringLiteral("存放位置"), b.location),
+                         WebHtml::field(QStringLiteral("入库"),
+                                        b.added.toString(QStringLiteral("yyyy-MM-dd"))),
                          b.onShelf > 0 ? QStringLiteral("on") : QStringLiteral("out"),
                          b.onShelf > 0 ? QStringLiteral("在架 %1 本").arg(b.onShelf)
                                        : QStringLiteral("已全部借出"));
@@ -422,14 +425,14 @@ void WebSite::search(const httplib::Request &req, httplib::Response &res)
                                  QStringLiteral("info"));
     for (const CatalogueSearch::Book &b : r.books) {
         body += QStringLiteral("<div class=\"card\"><h3>%1</h3>").arg(escape(b.title));
-        body += QStringLiteral("<p class=\"meta\">作者: %1 &nbsp; 出版社: %2 &nbsp; ISBN: %3</p>")
-                    .arg(escape(b.author), escape(b.publisher), escape(b.isbn));
-        body +=
-            QStringLiteral("<p class=\"meta\">索书号: %1 &nbsp; 存放位置: %2 &nbsp; 编号: %3"
-                           "%4</p>")
-                .arg(escape(b.callNumber), escape(b.location), escape(b.number),
-                     b.barcode.isEmpty() ? QString()
-                                         : QStringLiteral(" &nbsp; 条形码: ") + escape(b.barcode));
+        body += QStringLiteral("<p class=\"meta\">%1%2%3</p><p class=\"meta\">%4%5%6%7</p>")
+                    .arg(WebHtml::field(QStringLiteral("作者"), b.author),
+                         WebHtml::field(QStringLiteral("出版社"), b.publisher),
+                         WebHtml::field(QStringLiteral("ISBN"), b.isbn),
+                         WebHtml::field(QStringLiteral("索书号"), b.callNumber),
+                         WebHtml::field(QStringLiteral("存放位置"), b.location),
+                         WebHtml::field(QStringLiteral("编号"), b.number),
+                         WebHtml::field(QStringLiteral("条形码"), b.barcode));
         QString state;
         if (b.notForLoan)
             state = QStringLiteral("<span class=\"avail out\">不外借 (馆内阅览)</span>");
