@@ -6,8 +6,9 @@
 #include <QVector>
 
 // The readers' catalogue search of the web pages: one text looked for in the title, the
-// author, the ISBN and the barcode (contained, through the trigram indexes), the item number
-// and the classification number (exact or its beginning, through their indexes), paged, with
+// author, the ISBN and the barcode (contained, through the trigram indexes; a text of one or
+// two characters in the title and the author only), the item number and the classification
+// number (exact or its beginning, through their indexes), paged, with
 // what a reader needs to find the book: copies on the shelf, location, call number, and
 // whether it is reserved. Who holds a reservation is never read out.
 namespace CatalogueSearch {
@@ -17,8 +18,6 @@ inline constexpr int kMaxTextLength = 100;
 inline constexpr int kPageSize = 20;
 // Pages past this one are refused: nobody reads 10,000 pages, and the offset stays small.
 inline constexpr int kMaxPage = 10000;
-// Matches are counted up to this figure; beyond it the pages say "more than".
-inline constexpr int kCountLimit = 1000;
 
 struct Book {
     QString number;          // 编号
@@ -41,8 +40,7 @@ struct Result {
     QString detail;  // the database's text, for the log
     QString text;    // the search text, trimmed
     int page = 1;    // from 1
-    int matches = 0; // counted up to kCountLimit
-    bool moreThanCounted = false;
+    int matches = 0; // all the books that match
     QVector<Book> books;
     int pageCount() const { return (matches + kPageSize - 1) / kPageSize; }
 };

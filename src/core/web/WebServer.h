@@ -19,7 +19,7 @@ public:
     struct Options {
         QString host = QStringLiteral("127.0.0.1");
         int port = 8080; // 0: any free port (port() tells which)
-        int workers = 48;
+        int workers = 64;
         int maxConnections = 512;
         int maxBodyBytes = 16 * 1024;
         int reservationDays = 3;
