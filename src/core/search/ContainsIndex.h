@@ -51,6 +51,13 @@ void appendContains(Statement &statement, const QString &table, const QString &c
 void appendContains(Statement &statement, const QSqlDatabase &db, const QString &table,
                     const QString &column, const QString &text);
 
+// Appends "any of the columns contains text", for columns of one table: on the embedded
+// database with the table's index one lookup for all the columns together (instead of one per
+// column), then the like of each column; otherwise the condition of appendContains for each
+// column, joined by "or". The rows found are those of the plain likes either way.
+void appendContainsAny(Statement &statement, const QSqlDatabase &db, const QString &table,
+                       const QStringList &columns, const QString &text);
+
 // Whether the embedded database holds the index of the table (always false on the server,
 // where the planner chooses the index by itself).
 bool isBuilt(const QSqlDatabase &db, const QString &table);

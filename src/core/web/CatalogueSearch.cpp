@@ -18,18 +18,15 @@ const QString kTable = QStringLiteral("图书");
 // characters; a shorter one is looked for in every title and author.
 void appendCondition(Statement &st, const QSqlDatabase &db, const QString &text)
 {
-    st.text(QStringLiteral("("));
     // A text too short for the trigram index is looked for in the title and the author
     // only: each contained column then costs a read of every row, and one or two characters
     // of an ISBN or barcode find nothing a reader wants.
     QStringList contained = {QStringLiteral("名称"), QStringLiteral("作者")};
     if (text.toUcs4().size() >= ContainsIndex::kMinimumLength)
         contained << QStringLiteral("isbn") << QStringLiteral("条形码");
-    for (const QString &column : contained) {
-        st.text(QStringLiteral("("));
-        ContainsIndex::appendContains(st, db, kTable, column, text);
-        st.text(QStringLiteral(") or "));
-    }
+    st.text(QStringLiteral("("));
+    ContainsIndex::appendContainsAny(st, db, kTable, contained, text);
+    st.text(QStringLiteral(" or "));
     st.text(QStringLiteral("编号 = ")).value(text);
     // A classification number and every one that begins with it (I24 finds I247.5): the
     // range of texts from it up to it followed by the last character.
@@ -74,13 +71,18 @@ Result search(const QSqlDatabase &db, const QString &text, int page, const QDate
         return out;
     }
 
-    // The page is chosen by the keys alone (the indexes and the 编号 of each match), and only
-    // its rows are read whole: a search that matches thousands of books reads twenty of them.
+    // The page is chosen by the keys alone, and only its rows are read whole: a search that
+    // matches thousands of books reads twenty of them. The embedded database lists them in the
+    // order of entry, its rowid, which every index holds (ordering by 编号 would read each
+    // match's row); the server, which has no such number, by 编号.
+    const QString order = db.driverName() == QLatin1String("QPSQL") ? QStringLiteral("编号")
+                                                                    : QStringLiteral("rowid");
     Statement st(QStringLiteral("select 编号, 条形码, 名称, 作者, 出版社, isbn, 分类号, 索书号, "
                                 "存放位置, 数量, 状态, 预定状况, 预定到期时间 from 图书 where 编号 "
                                 "in (select 编号 from 图书 where "));
     appendCondition(st, db, out.text);
-    st.text(QStringLiteral(" order by 编号 limit %1 offset %2) order by 编号")
+    st.text(QStringLiteral(" order by %1 limit %2 offset %3) order by %1")
+                .arg(order)
                 .arg(kPageSize)
                 .arg(qint64(page - 1) * kPageSize));
     QSqlQuery q = st.exec(db);

@@ -45,8 +45,8 @@ struct Result {
     int pageCount() const { return (matches + kPageSize - 1) / kPageSize; }
 };
 
-// The page (from 1) of the books that match text, ordered by 编号, on db (a connection of the
-// calling thread). An empty text, a text over kMaxTextLength characters or a page outside
+// The page (from 1) of the books that match text, on db (a connection of the calling thread):
+// in the order of entry on the embedded database, by 编号 on the server. An empty text, a text over kMaxTextLength characters or a page outside
 // 1..kMaxPage is refused with a message.
 Result search(const QSqlDatabase &db, const QString &text, int page, const QDateTime &now);
 

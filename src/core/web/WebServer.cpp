@@ -6,6 +6,7 @@
 
 #include <QHostAddress>
 #include <atomic>
+#include <sys/socket.h>
 
 // cpp-httplib rather than Qt HTTP Server: its worker threads block on their own connection
 // and database connection, so one slow search never holds up the others, and it bounds the
@@ -17,6 +18,8 @@ namespace {
 // Set on a worker thread for the connection it is serving when that connection came in over
 // the limit: the request is answered "busy" at once.
 thread_local bool t_overLimit = false;
+
+constexpr int kBacklog = 256;
 
 // The server's thread pool with a bound on the connections it holds: one over the bound is
 // still accepted and served, but only with the "busy" page, so waiting clients never pile up.
@@ -45,11 +48,19 @@ private:
     std::atomic<int> m_held{0};
 };
 
+// The library's server with a longer queue of connections waiting to be accepted than the
+// five that cpp-httplib asks for: many clients connecting at once would otherwise wait a
+// second for the system to retry their connection.
+class Server : public httplib::Server {
+public:
+    void widenBacklog(int connections) { ::listen(svr_sock_, connections); }
+};
+
 } // namespace
 
 struct WebServer::Private {
     Options options;
-    httplib::Server server;
+    Server server;
     WebSite site;
     int port = 0;
 
@@ -69,10 +80,11 @@ WebServer::WebServer(const Options &options)
         return new BoundedPool(size_t(qMax(1, o.workers)), o.maxConnections);
     };
     s.set_payload_max_length(size_t(o.maxBodyBytes));
-    s.set_read_timeout(10);
-    s.set_write_timeout(10);
-    // A browser keeps its connection for the next page; an idle one gives its worker back soon.
-    s.set_keep_alive_max_count(100);
+    // A client that sends or reads slowly gives its worker back after five seconds (behind a
+    // reverse proxy, which buffers whole requests, this never happens).
+    s.set_read_timeout(5);
+    s.set_write_timeout(5);
+    s.set_keep_alive_max_count(size_t(qMax(1, o.keepAliveRequests)));
     s.set_keep_alive_timeout(2);
     s.set_tcp_nodelay(true);
     s.set_default_headers({
@@ -146,6 +158,7 @@ bool WebServer::bind(QString *error)
             *error = QStringLiteral("无法在 %1 上打开端口.").arg(d->options.host);
             return false;
         }
+        d->server.widenBacklog(kBacklog);
         return true;
     }
     if (!d->server.bind_to_port(host, d->options.port)) {
@@ -154,6 +167,7 @@ bool WebServer::bind(QString *error)
                      .arg(d->options.port);
         return false;
     }
+    d->server.widenBacklog(kBacklog);
     d->port = d->options.port;
     return true;
 }
