@@ -3,8 +3,11 @@
 #include "db/Statement.h"
 #include "search/ContainsIndex.h"
 
+#include <QHash>
 #include <QSqlQuery>
 #include <QVariant>
+#include <chrono>
+#include <mutex>
 
 namespace CatalogueSearch {
 
@@ -53,6 +56,118 @@ bool reservationHolds(const QVariant &holder, const QVariant &until, const QDate
     return !end.isValid() || end >= now;
 }
 
+namespace {
+
+const QString kColumns = QStringLiteral("select 编号, 条形码, 名称, 作者, 出版社, isbn, 分类号, "
+                                        "索书号, 存放位置, 数量, 状态, 预定状况, 预定到期时间 "
+                                        "from 图书 where ");
+
+// The order of a result: the order of entry on the embedded database, its rowid, which every
+// index holds (ordering by 编号 would read each match's row); on the server, which has no
+// such number, 编号.
+QString orderOf(const QSqlDatabase &db)
+{
+    return db.driverName() == QLatin1String("QPSQL") ? QStringLiteral("编号")
+                                                     : QStringLiteral("rowid");
+}
+
+bool failed(Result &out, const QSqlQuery &q)
+{
+    out.message = QStringLiteral("查找没有成功, 请稍后再试.");
+    out.detail = Statement::lastError(q);
+    return false;
+}
+
+bool readBooks(Result &out, QSqlQuery &q, const QDateTime &now)
+{
+    if (!q.isActive())
+        return failed(out, q);
+    while (q.next()) {
+        Book b;
+        b.number = q.value(0).toString();
+        b.barcode = shown(q.value(1));
+        b.title = q.value(2).toString();
+        b.author = q.value(3).toString();
+        b.publisher = q.value(4).toString();
+        b.isbn = q.value(5).toString();
+        b.classNo = q.value(6).toString();
+        b.callNumber = q.value(7).toString();
+        b.location = q.value(8).toString();
+        b.onShelf = qMax(0, q.value(9).toInt());
+        b.notForLoan = q.value(10).toString().trimmed() == QStringLiteral("不外借");
+        b.reserved = reservationHolds(q.value(11), q.value(12), now);
+        out.books << b;
+    }
+    return true;
+}
+
+// A text of one or two characters has no trigram: its search reads every title and author.
+// The keys it found are kept for a minute, so that the same short word asked for again (and
+// its further pages) costs a lookup of twenty rows; the rows themselves, with the copies on
+// the shelf and the reservations, are always read afresh.
+struct ShortResult {
+    QStringList keys; // every match's 编号, in the order of the result
+    qint64 readAt = 0;
+};
+constexpr qint64 kShortKeepMs = 60 * 1000;
+constexpr int kShortEntries = 64;
+constexpr int kShortKeys = 5000; // longer results are not kept
+std::mutex shortMutex;
+QHash<QString, ShortResult> shortResults;
+
+qint64 steadyMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool shortKeys(const QSqlDatabase &db, const QString &text, QStringList *keys, QString *detail)
+{
+    const QString key =
+        db.driverName() + QLatin1Char('\n') + db.databaseName() + QLatin1Char('\n') + text;
+    const qint64 now = steadyMs();
+    {
+        std::lock_guard<std::mutex> lock(shortMutex);
+        auto it = shortResults.find(key);
+        if (it != shortResults.end() && now - it->readAt < kShortKeepMs) {
+            *keys = it->keys;
+            return true;
+        }
+    }
+    Statement st(QStringLiteral("select 编号 from 图书 where "));
+    appendCondition(st, db, text);
+    st.text(QStringLiteral(" order by %1 limit %2").arg(orderOf(db)).arg(kShortKeys + 1));
+    QSqlQuery q = st.exec(db);
+    if (!q.isActive()) {
+        *detail = Statement::lastError(q);
+        return false;
+    }
+    keys->clear();
+    while (q.next())
+        *keys << q.value(0).toString();
+    if (keys->size() > kShortKeys)
+        return false; // too many to keep: searched like a longer text
+    std::lock_guard<std::mutex> lock(shortMutex);
+    if (shortResults.size() >= kShortEntries) {
+        auto oldest = shortResults.begin();
+        for (auto it = shortResults.begin(); it != shortResults.end(); ++it) {
+            if (it->readAt < oldest->readAt)
+                oldest = it;
+        }
+        shortResults.erase(oldest);
+    }
+    shortResults.insert(key, ShortResult{*keys, now});
+    return true;
+}
+
+} // namespace
+
+void forgetKeptResults()
+{
+    std::lock_guard<std::mutex> lock(shortMutex);
+    shortResults.clear();
+}
+
 Result search(const QSqlDatabase &db, const QString &text, int page, const QDateTime &now)
 {
     Result out;
@@ -70,43 +185,45 @@ Result search(const QSqlDatabase &db, const QString &text, int page, const QDate
         out.message = QStringLiteral("页码不正确.");
         return out;
     }
+    const QString order = orderOf(db);
+    const qint64 offset = qint64(page - 1) * kPageSize;
+
+    if (out.text.toUcs4().size() < ContainsIndex::kMinimumLength) {
+        QStringList keys;
+        QString detail;
+        if (shortKeys(db, out.text, &keys, &detail)) {
+            out.matches = keys.size();
+            const QStringList pageKeys = keys.mid(offset, kPageSize);
+            if (!pageKeys.isEmpty()) {
+                Statement st(kColumns + QStringLiteral("编号 in ("));
+                for (int i = 0; i < pageKeys.size(); ++i)
+                    st.text(i > 0 ? QStringLiteral(", ") : QString()).value(pageKeys[i]);
+                st.text(QStringLiteral(") order by ") + order);
+                QSqlQuery q = st.exec(db);
+                if (!readBooks(out, q, now))
+                    return out;
+            }
+            out.ok = true;
+            return out;
+        }
+        if (!detail.isEmpty()) {
+            out.message = QStringLiteral("查找没有成功, 请稍后再试.");
+            out.detail = detail;
+            return out;
+        }
+    }
 
     // The page is chosen by the keys alone, and only its rows are read whole: a search that
-    // matches thousands of books reads twenty of them. The embedded database lists them in the
-    // order of entry, its rowid, which every index holds (ordering by 编号 would read each
-    // match's row); the server, which has no such number, by 编号.
-    const QString order = db.driverName() == QLatin1String("QPSQL") ? QStringLiteral("编号")
-                                                                    : QStringLiteral("rowid");
-    Statement st(QStringLiteral("select 编号, 条形码, 名称, 作者, 出版社, isbn, 分类号, 索书号, "
-                                "存放位置, 数量, 状态, 预定状况, 预定到期时间 from 图书 where 编号 "
-                                "in (select 编号 from 图书 where "));
+    // matches thousands of books reads twenty of them.
+    Statement st(kColumns + QStringLiteral("编号 in (select 编号 from 图书 where "));
     appendCondition(st, db, out.text);
     st.text(QStringLiteral(" order by %1 limit %2 offset %3) order by %1")
                 .arg(order)
                 .arg(kPageSize)
-                .arg(qint64(page - 1) * kPageSize));
+                .arg(offset));
     QSqlQuery q = st.exec(db);
-    if (!q.isActive()) {
-        out.message = QStringLiteral("查找没有成功, 请稍后再试.");
-        out.detail = Statement::lastError(q);
+    if (!readBooks(out, q, now))
         return out;
-    }
-    while (q.next()) {
-        Book b;
-        b.number = q.value(0).toString();
-        b.barcode = shown(q.value(1));
-        b.title = q.value(2).toString();
-        b.author = q.value(3).toString();
-        b.publisher = q.value(4).toString();
-        b.isbn = q.value(5).toString();
-        b.classNo = q.value(6).toString();
-        b.callNumber = q.value(7).toString();
-        b.location = q.value(8).toString();
-        b.onShelf = qMax(0, q.value(9).toInt());
-        b.notForLoan = q.value(10).toString().trimmed() == QStringLiteral("不外借");
-        b.reserved = reservationHolds(q.value(11), q.value(12), now);
-        out.books << b;
-    }
     // A first page that is not full holds every match; otherwise they are counted.
     if (page == 1 && out.books.size() < kPageSize) {
         out.matches = out.books.size();
@@ -115,8 +232,7 @@ Result search(const QSqlDatabase &db, const QString &text, int page, const QDate
         appendCondition(count, db, out.text);
         QSqlQuery c = count.exec(db);
         if (!c.isActive() || !c.next()) {
-            out.message = QStringLiteral("查找没有成功, 请稍后再试.");
-            out.detail = Statement::lastError(c);
+            failed(out, c);
             return out;
         }
         out.matches = c.value(0).toInt();

@@ -46,9 +46,13 @@ struct Result {
 };
 
 // The page (from 1) of the books that match text, on db (a connection of the calling thread):
-// in the order of entry on the embedded database, by 编号 on the server. An empty text, a text over kMaxTextLength characters or a page outside
+// in the order of entry on the embedded database, by 编号 on the server. The books a text of
+// one or two characters finds are kept for a minute (their rows are read afresh each time). An empty text, a text over kMaxTextLength characters or a page outside
 // 1..kMaxPage is refused with a message.
 Result search(const QSqlDatabase &db, const QString &text, int page, const QDateTime &now);
+
+// Forgets the kept results of short texts (a server starts with none).
+void forgetKeptResults();
 
 // Whether a reservation written as these two column values holds at now: 预定状况 set (even to
 // an empty text, which the desk also honours) and 预定到期时间 missing or not yet passed.

@@ -1,5 +1,6 @@
 #include "WebServer.h"
 
+#include "CatalogueSearch.h"
 #include "WebSite.h"
 
 #include <httplib.h>
@@ -73,6 +74,7 @@ struct WebServer::Private {
 WebServer::WebServer(const Options &options)
     : d(std::make_unique<Private>(options))
 {
+    CatalogueSearch::forgetKeptResults();
     httplib::Server &s = d->server;
     WebSite &site = d->site;
     const Options o = options;
