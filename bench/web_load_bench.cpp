@@ -201,7 +201,7 @@ int desk(const QStringList &args)
     const int pauseMs = option(args, QStringLiteral("--pause-ms"), QStringLiteral("100")).toInt();
     const int readers = Statement(QStringLiteral("select count(*) from 读者库")).scalar().toInt();
     const int books = Statement(QStringLiteral("select count(*) from 图书")).scalar().toInt();
-    QRandomGenerator random(7);
+    QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
     const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
     long lent = 0, refused = 0;
     std::vector<double> latencies;

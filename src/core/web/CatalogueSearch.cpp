@@ -106,12 +106,13 @@ bool readBooks(Result &out, QSqlQuery &q, const QDateTime &now)
 // its further pages) costs a lookup of twenty rows; the rows themselves, with the copies on
 // the shelf and the reservations, are always read afresh.
 struct ShortResult {
-    QStringList keys; // every match's 编号, in the order of the result
+    QStringList keys; // the 编号 of the first kShortKeys matches, in the order of the result
+    int matches = 0;  // all of them
     qint64 readAt = 0;
 };
 constexpr qint64 kShortKeepMs = 60 * 1000;
 constexpr int kShortEntries = 64;
-constexpr int kShortKeys = 5000; // longer results are not kept
+constexpr int kShortKeys = 2000; // the first hundred pages
 std::mutex shortMutex;
 QHash<QString, ShortResult> shortResults;
 
@@ -121,7 +122,7 @@ qint64 steadyMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool shortKeys(const QSqlDatabase &db, const QString &text, QStringList *keys, QString *detail)
+bool shortKeys(const QSqlDatabase &db, const QString &text, ShortResult *found, QString *detail)
 {
     const QString key =
         db.driverName() + QLatin1Char('\n') + db.databaseName() + QLatin1Char('\n') + text;
@@ -130,7 +131,7 @@ bool shortKeys(const QSqlDatabase &db, const QString &text, QStringList *keys, Q
         std::lock_guard<std::mutex> lock(shortMutex);
         auto it = shortResults.find(key);
         if (it != shortResults.end() && now - it->readAt < kShortKeepMs) {
-            *keys = it->keys;
+            *found = *it;
             return true;
         }
     }
@@ -142,11 +143,22 @@ bool shortKeys(const QSqlDatabase &db, const QString &text, QStringList *keys, Q
         *detail = Statement::lastError(q);
         return false;
     }
-    keys->clear();
+    found->keys.clear();
     while (q.next())
-        *keys << q.value(0).toString();
-    if (keys->size() > kShortKeys)
-        return false; // too many to keep: searched like a longer text
+        found->keys << q.value(0).toString();
+    found->matches = found->keys.size();
+    if (found->keys.size() > kShortKeys) {
+        found->keys.removeLast();
+        Statement count(QStringLiteral("select count(*) from 图书 where "));
+        appendCondition(count, db, text);
+        QSqlQuery c = count.exec(db);
+        if (!c.isActive() || !c.next()) {
+            *detail = Statement::lastError(c);
+            return false;
+        }
+        found->matches = c.value(0).toInt();
+    }
+    found->readAt = now;
     std::lock_guard<std::mutex> lock(shortMutex);
     if (shortResults.size() >= kShortEntries) {
         auto oldest = shortResults.begin();
@@ -156,7 +168,7 @@ bool shortKeys(const QSqlDatabase &db, const QString &text, QStringList *keys, Q
         }
         shortResults.erase(oldest);
     }
-    shortResults.insert(key, ShortResult{*keys, now});
+    shortResults.insert(key, *found);
     return true;
 }
 
@@ -189,11 +201,17 @@ Result search(const QSqlDatabase &db, const QString &text, int page, const QDate
     const qint64 offset = qint64(page - 1) * kPageSize;
 
     if (out.text.toUcs4().size() < ContainsIndex::kMinimumLength) {
-        QStringList keys;
+        ShortResult found;
         QString detail;
-        if (shortKeys(db, out.text, &keys, &detail)) {
-            out.matches = keys.size();
-            const QStringList pageKeys = keys.mid(offset, kPageSize);
+        if (!shortKeys(db, out.text, &found, &detail)) {
+            out.message = QStringLiteral("查找没有成功, 请稍后再试.");
+            out.detail = detail;
+            return out;
+        }
+        // Pages past the kept keys (past the hundredth) are searched as a longer text is.
+        if (offset < found.keys.size() || found.keys.size() == found.matches) {
+            out.matches = found.matches;
+            const QStringList pageKeys = found.keys.mid(offset, kPageSize);
             if (!pageKeys.isEmpty()) {
                 Statement st(kColumns + QStringLiteral("编号 in ("));
                 for (int i = 0; i < pageKeys.size(); ++i)
@@ -204,11 +222,6 @@ Result search(const QSqlDatabase &db, const QString &text, int page, const QDate
                     return out;
             }
             out.ok = true;
-            return out;
-        }
-        if (!detail.isEmpty()) {
-            out.message = QStringLiteral("查找没有成功, 请稍后再试.");
-            out.detail = detail;
             return out;
         }
     }
