@@ -5,6 +5,7 @@
 #include "app/CommandSession.h"
 #include "app/MaintenanceCommands.h"
 #include "app/Startup.h"
+#include "app/WebCommands.h"
 #include "app/Version.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -54,7 +55,8 @@ struct Options {
             QStringLiteral("命令"),
             QStringLiteral("reserve 物品 读者 到期时间: 为读者预定一本图书或期刊\n"
                            "circulation 文件: 按文件逐行借出、归还、续借\n"
-                           "backup 文件夹: 把本地数据库备份到文件夹"),
+                           "backup 文件夹: 把本地数据库备份到文件夹\n"
+                           "serve [--listen 地址:端口]: 为读者提供网页 (馆藏查询、借阅、预定)"),
             QStringLiteral("[命令 参数…]"));
     }
 };
@@ -95,6 +97,8 @@ int runCommand(int argc, char *argv[])
     const CirculationCommands::Command *run = CirculationCommands::find(command);
     if (!run)
         run = MaintenanceCommands::find(command);
+    if (!run)
+        run = WebCommands::find(command);
     if (!run) {
         err << CommandLine::unknownCommandMessage(command) << Qt::endl;
         return 1;
