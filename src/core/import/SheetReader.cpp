@@ -14,8 +14,7 @@ struct SheetReader::Impl {
 
 SheetReader::SheetReader()
     : d(std::make_unique<Impl>())
-{
-}
+{}
 
 SheetReader::~SheetReader() = default;
 
