@@ -81,4 +81,5 @@ private:
     int m_refused = 0;
     int m_lost = 0;
     QString m_commitError;
+    bool m_savepointSet = false; // the current row's (or on the server the last row's)
 };
