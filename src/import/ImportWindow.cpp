@@ -75,7 +75,12 @@ ImportWindow::ImportWindow(const Setup &setup, QWidget *parent)
     connect(m_runner, &ImportRunner::finished, this, &ImportWindow::importFinished);
 }
 
-ImportWindow::~ImportWindow() = default;
+ImportWindow::~ImportWindow()
+{
+    // Ends a running import (after its current row, committing what was written) before the
+    // widgets its signals fill are gone.
+    delete m_runner;
+}
 
 void ImportWindow::buildLayout(const Setup &setup)
 {
