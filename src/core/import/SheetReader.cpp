@@ -14,7 +14,8 @@ struct SheetReader::Impl {
 
 SheetReader::SheetReader()
     : d(std::make_unique<Impl>())
-{}
+{
+}
 
 SheetReader::~SheetReader() = default;
 
