@@ -9,6 +9,7 @@
 #include "circulation/DeskWindows.h"
 #include "circulation/LoanQueryWindows.h"
 #include "circulation/ReturnWindows.h"
+#include "import/ImportWindows.h"
 #include "readers/ReaderWindows.h"
 #include "stats/ChartWindows.h"
 #include "stats/StatsWindows.h"
@@ -55,6 +56,7 @@ void registerAll()
     registerChartWindows();
     registerStatsWindows();
     registerMaintenanceWindows();
+    registerImportWindows();
 }
 
 } // namespace WindowRegistry
