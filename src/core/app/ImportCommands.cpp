@@ -6,6 +6,7 @@
 #include "import/BookImport.h"
 #include "import/ImportLoop.h"
 #include "import/LoanImport.h"
+#include "import/MarcImport.h"
 #include "import/PeriodicalImport.h"
 #include "import/ReaderImport.h"
 #include "import/SheetReader.h"
@@ -49,6 +50,8 @@ int import(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     const QString kind = arguments.value(0);
     const QString path = arguments.value(1);
+    if (kind == QLatin1String("marc"))
+        return MarcImport::runCommand(path, out, err);
     const std::unique_ptr<ImportMapping> mapping = mappingFor(kind);
     if (!mapping) {
         err << QStringLiteral("不能导入这种数据: %1").arg(kind) << Qt::endl << kUsage << Qt::endl;
