@@ -10,6 +10,7 @@
 #include "circulation/LoanQueryWindows.h"
 #include "circulation/ReturnWindows.h"
 #include "import/ImportWindows.h"
+#include "import/InMarcUt.h"
 #include "readers/ReaderWindows.h"
 #include "stats/ChartWindows.h"
 #include "stats/StatsWindows.h"
@@ -57,6 +58,7 @@ void registerAll()
     registerStatsWindows();
     registerMaintenanceWindows();
     registerImportWindows();
+    registerMarcWindows();
 }
 
 } // namespace WindowRegistry
