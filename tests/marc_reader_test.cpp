@@ -146,6 +146,8 @@ private slots:
         QByteArray cut = good.left(good.size() - 20) + '\x1D';
         QTest::newRow("cut off") << cut << QStringLiteral("字段");
         QTest::newRow("too short") << QByteArray("00024nam  \x1D") << QStringLiteral("太短");
+        QTest::newRow("longer than a record can be")
+            << QByteArray(100000, '0') + '\x1D' << QStringLiteral("99999");
         QTest::newRow("text") << QByteArray("这不是MARC记录\n") << QStringLiteral("太短");
     }
     void brokenRecords()
@@ -255,6 +257,21 @@ private slots:
         QCOMPARE(result.records.size(), 1);
         QCOMPARE(MarcBook::fromRecord(result.records.first()).name,
                  QStringLiteral("Title one : a subtitle"));
+    }
+
+    // A record of more subfields than any catalogue writes is skipped, not held.
+    void hugeXmlRecordSkipped()
+    {
+        QByteArray xml = "<collection xmlns=\"http://www.loc.gov/MARC21/slim\"><record>"
+                         "<datafield tag=\"245\" ind1=\"0\" ind2=\"0\">";
+        for (int i = 0; i < 5000; ++i)
+            xml += "<subfield code=\"a\">x</subfield>";
+        xml += "</datafield></record><record><datafield tag=\"245\" ind1=\"0\" ind2=\"0\">"
+               "<subfield code=\"a\">Small</subfield></datafield></record></collection>";
+        const MarcReadResult result = MarcReader::readXml(xml);
+        QCOMPARE(titles(result), QStringList{QStringLiteral("Small")});
+        QCOMPARE(result.problems.size(), 1);
+        QCOMPARE(result.problems.first().record, 1);
     }
 
     void brokenXmlKeepsRecordsBefore()

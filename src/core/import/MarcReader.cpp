@@ -13,6 +13,11 @@ constexpr char kFieldTerminator = '\x1E';
 constexpr char kRecordTerminator = '\x1D';
 constexpr int kLeaderLength = 24;
 constexpr int kEntryLength = 12;
+// The record length of the leader has five digits: no record is longer.
+constexpr int kMaxRecordBytes = 99999;
+// What one MARCXML record may hold (an ISO 2709 record holds at most 8,331 fields).
+constexpr int kMaxXmlFields = 10000;
+constexpr int kMaxXmlSubfields = 1000;
 // How often a long read reports its progress (and may be stopped).
 constexpr int kProgressEvery = 256;
 
@@ -165,6 +170,10 @@ bool MarcReader::parseRecord(const QByteArray &bytes, MarcRecord *record, QStrin
 {
     const int size = static_cast<int>(bytes.size());
     const char *p = bytes.constData();
+    if (size > kMaxRecordBytes) {
+        *error = QStringLiteral("记录长%1字节，超过MARC记录的最大长度99999字节").arg(size);
+        return false;
+    }
     if (size < kLeaderLength + 1) {
         *error = QStringLiteral("记录太短(%1字节)，不是MARC记录").arg(size);
         return false;
@@ -292,6 +301,7 @@ MarcReadResult MarcReader::readXml(const QByteArray &bytes, int maxRecords,
     int recordNumber = 0;
     MarcRecord record;
     bool inRecord = false;
+    bool tooLarge = false;
     MarcField *field = nullptr;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -305,9 +315,12 @@ MarcReadResult MarcReader::readXml(const QByteArray &bytes, int maxRecords,
                 record = MarcRecord();
                 record.number = recordNumber;
                 inRecord = true;
+                tooLarge = false;
                 field = nullptr;
             } else if (!inRecord) {
                 continue;
+            } else if (tooLarge) {
+                xml.skipCurrentElement();
             } else if (isMarc("leader")) {
                 record.leader = xml.readElementText(QXmlStreamReader::IncludeChildElements);
             } else if (isMarc("controlfield")) {
@@ -316,6 +329,7 @@ MarcReadResult MarcReader::readXml(const QByteArray &bytes, int maxRecords,
                 f.data = xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 record.fields.append(f);
                 field = nullptr;
+                tooLarge = record.fields.size() > kMaxXmlFields;
             } else if (isMarc("datafield")) {
                 MarcField f;
                 const QXmlStreamAttributes a = xml.attributes();
@@ -326,6 +340,7 @@ MarcReadResult MarcReader::readXml(const QByteArray &bytes, int maxRecords,
                                (ind2.isEmpty() ? QStringLiteral(" ") : ind2.left(1));
                 record.fields.append(f);
                 field = &record.fields.last();
+                tooLarge = record.fields.size() > kMaxXmlFields;
             } else if (isMarc("subfield") && field) {
                 MarcSubfield s;
                 const QString code = xml.attributes().value(QLatin1String("code")).toString();
@@ -333,12 +348,17 @@ MarcReadResult MarcReader::readXml(const QByteArray &bytes, int maxRecords,
                     s.code = code.at(0);
                 s.value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 field->subfields.append(s);
+                tooLarge = field->subfields.size() > kMaxXmlSubfields;
             }
         } else if (token == QXmlStreamReader::EndElement) {
             if (isMarc("record") && inRecord) {
                 inRecord = false;
                 field = nullptr;
-                result.records.append(std::move(record));
+                if (tooLarge)
+                    result.problems.append(
+                        {recordNumber, QStringLiteral("字段或子字段太多，不是书目记录，已跳过")});
+                else
+                    result.records.append(std::move(record));
                 record = MarcRecord();
                 if (!reportProgress(progress, recordNumber, xml.characterOffset(), bytes.size())) {
                     result.error = QStringLiteral("读取已停止");
