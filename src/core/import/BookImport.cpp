@@ -19,10 +19,8 @@ QStringList BookImport::targetItems() const
             QStringLiteral("绝对地址")};
 }
 
-namespace {
-
 // The insert of every row: the same text for all, prepared once by the batch.
-const QString &insertText()
+const QString &BookImport::insertText()
 {
     static const QString text =
         Statement::insert(
@@ -43,8 +41,6 @@ const QString &insertText()
             .sql();
     return text;
 }
-
-} // namespace
 
 MappedRow BookImport::map(const QStringList &cells, const QString &number,
                           const ImportContext &context) const

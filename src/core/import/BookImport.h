@@ -9,6 +9,10 @@
 // numbers and pinyin initials are stored as the sheet gives them; 状态 is always "正常".
 class BookImport : public ImportMapping {
 public:
+    // The insert of one 图书 row with its 32 columns as bound values, in the order of the
+    // spreadsheet import's statement; the MARC import writes its rows with it too.
+    static const QString &insertText();
+
     QStringList targetItems() const override;
     MappedRow map(const QStringList &cells, const QString &number,
                   const ImportContext &context) const override;

@@ -1,5 +1,6 @@
 #include "MarcImport.h"
 
+#include "BookImport.h"
 #include "ImportBatch.h"
 #include "ImportValues.h"
 #include "MarcReader.h"
@@ -11,32 +12,6 @@
 #include <QTextStream>
 
 namespace MarcImport {
-
-namespace {
-
-const QString &insertText()
-{
-    static const QString text =
-        Statement::insert(
-            QStringLiteral("图书"),
-            QStringList{
-                QStringLiteral("编号"),     QStringLiteral("条形码"),   QStringLiteral("名称"),
-                QStringLiteral("出版社"),   QStringLiteral("分类号"),   QStringLiteral("分类"),
-                QStringLiteral("二级分类"), QStringLiteral("存放位置"), QStringLiteral("索书号"),
-                QStringLiteral("作者"),     QStringLiteral("译者"),     QStringLiteral("数量"),
-                QStringLiteral("价格"),     QStringLiteral("出版时间"), QStringLiteral("页数"),
-                QStringLiteral("isbn"),     QStringLiteral("版次"),     QStringLiteral("借出次数"),
-                QStringLiteral("状态"),     QStringLiteral("简介"),     QStringLiteral("py"),
-                QStringLiteral("zch"),      QStringLiteral("币种"),     QStringLiteral("物品级别"),
-                QStringLiteral("登记人"),   QStringLiteral("入库时间"), QStringLiteral("密级"),
-                QStringLiteral("附件"),     QStringLiteral("来源"),     QStringLiteral("捐赠人"),
-                QStringLiteral("图片地址"), QStringLiteral("绝对地址")},
-            QVariantList(32))
-            .sql();
-    return text;
-}
-
-} // namespace
 
 QString defaultStart(const QDateTime &now)
 {
@@ -61,38 +36,38 @@ Statement statementFor(const MarcBook &book, qint64 number, const ImportContext 
 {
     using ImportValues::nonNull;
     const QString empty = QStringLiteral("");
-    return Statement(insertText(), {QString::number(number),
-                                    nonNull(book.isbn),
-                                    nonNull(book.name),
-                                    nonNull(book.publisher),
-                                    nonNull(book.classNumber),
-                                    nonNull(book.className),
-                                    empty,
-                                    empty,
-                                    empty,
-                                    nonNull(book.author),
-                                    empty,
-                                    1,
-                                    ImportValues::money(book.price),
-                                    nonNull(book.published),
-                                    book.pageCount(),
-                                    nonNull(book.isbn),
-                                    empty,
-                                    0,
-                                    QStringLiteral("正常"),
-                                    nonNull(book.summary),
-                                    empty,
-                                    0,
-                                    empty,
-                                    QStringLiteral("普通"),
-                                    nonNull(context.adminName),
-                                    sqlDate(context.today),
-                                    empty,
-                                    nonNull(book.attachment),
-                                    empty,
-                                    empty,
-                                    empty,
-                                    empty});
+    return Statement(BookImport::insertText(), {QString::number(number),
+                                                nonNull(book.isbn),
+                                                nonNull(book.name),
+                                                nonNull(book.publisher),
+                                                nonNull(book.classNumber),
+                                                nonNull(book.className),
+                                                empty,
+                                                empty,
+                                                empty,
+                                                nonNull(book.author),
+                                                empty,
+                                                1,
+                                                ImportValues::money(book.price),
+                                                nonNull(book.published),
+                                                book.pageCount(),
+                                                nonNull(book.isbn),
+                                                empty,
+                                                0,
+                                                QStringLiteral("正常"),
+                                                nonNull(book.summary),
+                                                empty,
+                                                0,
+                                                empty,
+                                                QStringLiteral("普通"),
+                                                nonNull(context.adminName),
+                                                sqlDate(context.today),
+                                                empty,
+                                                nonNull(book.attachment),
+                                                empty,
+                                                empty,
+                                                empty,
+                                                empty});
 }
 
 ImportSummary run(const QVector<MarcBook> &books, qint32 start, QSqlDatabase db,
