@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -37,6 +38,10 @@ public:
 
     // A cell's value as text by the rules above (for readers that see typed values).
     static QString cellText(const QVariant &value);
+    // A number without trailing zeros: 12.5, 3, 1234567890123 (15 significant digits).
+    static QString numberText(double value);
+    // "2008-08-08", or "2008-08-08 10:30:00" when the moment has a time of day.
+    static QString dateText(const QDateTime &moment);
 
 private:
     struct Impl;
