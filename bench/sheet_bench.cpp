@@ -1,10 +1,11 @@
 // Times reading a spreadsheet file row by row as the imports read it.
 //
-//   sheet_bench FILE [FILE...]
+//   sheet_bench [--print] FILE [FILE...]
 //
 // Each file (.xlsx, .xls or .csv) is opened with SheetReader and read to its last row; the
 // time, the rows and columns and the characters of all cells are printed. Peak memory is
-// what /usr/bin/time -v reports for the run.
+// what /usr/bin/time -v reports for the run. --print also prints the rows, a cell to a line
+// (to look at what a file gives).
 #include "import/SheetReader.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,8 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList files = app.arguments().mid(1);
+    QStringList files = app.arguments().mid(1);
+    const bool print = files.removeAll(QStringLiteral("--print")) > 0;
     if (files.isEmpty()) {
         std::fprintf(stderr, "usage: sheet_bench FILE [FILE...]\n");
         return 2;
@@ -38,8 +40,12 @@ int main(int argc, char **argv)
         int rows = 1;
         int row = 0;
         QStringList cells;
+        if (print)
+            std::printf("1: [%s]\n", qPrintable(reader.headings().join(QStringLiteral("] ["))));
         while (reader.next(&row, &cells)) {
             ++rows;
+            if (print)
+                std::printf("%d: [%s]\n", row, qPrintable(cells.join(QStringLiteral("] ["))));
             for (const QString &cell : cells)
                 characters += cell.size();
         }

@@ -124,7 +124,12 @@ CsvSheetSource::Read CsvSheetSource::nextRecord()
                 break;
             }
             if (quoted) {
-                if (c == '"') {
+                if (c == '\r') {
+                    // A line break in a field is a line feed, whatever the file's line ends.
+                    if (peek() == '\n')
+                        get();
+                    c = '\n';
+                } else if (c == '"') {
                     if (peek() == '"') {
                         get();
                     } else {

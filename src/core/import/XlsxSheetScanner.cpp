@@ -159,6 +159,7 @@ bool XlsxSheetScanner::open(QString *reason)
     if (!m_file)
         return false;
     m_buffer.resize(kChunk * 2);
+    m_open.resize(size_t(XlsxPart::kMaxDepth));
     return true;
 }
 
@@ -230,11 +231,31 @@ bool XlsxSheetScanner::find(const char *text, size_t size, size_t from, size_t *
 XlsxSheetScanner::Token XlsxSheetScanner::readToken()
 {
     // Comments and processing instructions are passed over.
-    for (;;) {
-        const Token token = readMarkup();
-        if (token != Token::Skipped)
-            return token;
+    Token token = Token::Skipped;
+    while (token == Token::Skipped)
+        token = readMarkup();
+    // Elements must be closed in the order they were opened, and nest no deeper than the
+    // other parts may.
+    if (token == Token::Start && !m_selfClosing) {
+        if (m_depth == XlsxPart::kMaxDepth) {
+            fail(
+                QStringLiteral("%1 中的元素嵌套超过了 %2 层").arg(m_name).arg(XlsxPart::kMaxDepth));
+            return Token::Error;
+        }
+        m_open[size_t(m_depth++)].assign(m_tokenName, m_tokenNameSize);
+    } else if (token == Token::End) {
+        if (m_depth == 0 ||
+            !equals(m_tokenName, m_tokenNameSize, m_open[size_t(m_depth - 1)].c_str())) {
+            fail(QStringLiteral("%1 中的元素没有正确结束：</%2>")
+                     .arg(m_name, shown(m_tokenName, m_tokenNameSize)));
+            return Token::Error;
+        }
+        --m_depth;
+    } else if (token == Token::Eof && m_depth > 0) {
+        fail(QStringLiteral("%1 不完整").arg(m_name));
+        return Token::Error;
     }
+    return token;
 }
 
 XlsxSheetScanner::Token XlsxSheetScanner::readMarkup()
@@ -404,10 +425,11 @@ bool XlsxSheetScanner::attribute(const char *name, const char **value, size_t *s
     return false;
 }
 
-bool XlsxSheetScanner::appendText(std::string *text)
+bool XlsxSheetScanner::appendText(std::string *text, size_t *characters)
 {
     const char *p = m_text;
     const char *end = m_text + m_textSize;
+    const size_t before = text->size();
     if (m_rawText) {
         text->append(p, m_textSize);
     } else {
@@ -434,9 +456,15 @@ bool XlsxSheetScanner::appendText(std::string *text)
             }
         }
     }
-    if (text->size() > size_t(kMaxTextBytes)) {
-        fail(QStringLiteral("%1 中有一段文本超过 %2")
-                 .arg(m_name, XlsxPart::sizeText(kMaxTextBytes)));
+    // Characters in UTF-16 units, as the text will be held: one for each byte that starts
+    // a character, two for the four-byte ones.
+    for (size_t i = before; i < text->size(); ++i) {
+        const uchar c = uchar((*text)[i]);
+        *characters += (c & 0xC0) != 0x80;
+        *characters += c >= 0xF0;
+    }
+    if (*characters > size_t(kMaxTextLength)) {
+        fail(QStringLiteral("%1 中有一段文本超过 %2 个字符").arg(m_name).arg(kMaxTextLength));
         return false;
     }
     return true;
@@ -467,7 +495,7 @@ bool XlsxSheetScanner::skipElement()
     return true;
 }
 
-bool XlsxSheetScanner::readTextUntilEnd(std::string *text)
+bool XlsxSheetScanner::readTextUntilEnd(std::string *text, size_t *characters)
 {
     int depth = 1;
     while (depth > 0) {
@@ -480,7 +508,7 @@ bool XlsxSheetScanner::readTextUntilEnd(std::string *text)
             --depth;
             break;
         case Token::Text:
-            if (!appendText(text))
+            if (!appendText(text, characters))
                 return false;
             break;
         case Token::Skipped:
@@ -496,7 +524,7 @@ bool XlsxSheetScanner::readTextUntilEnd(std::string *text)
 }
 
 // The text of an <is> element: its <t> parts, in runs or not, without phonetic runs.
-bool XlsxSheetScanner::readInline(std::string *text)
+bool XlsxSheetScanner::readInline(std::string *text, size_t *characters)
 {
     int depth = 1;
     while (depth > 0) {
@@ -505,7 +533,7 @@ bool XlsxSheetScanner::readInline(std::string *text)
             if (m_selfClosing)
                 break;
             if (nameIs("t")) {
-                if (!readTextUntilEnd(text))
+                if (!readTextUntilEnd(text, characters))
                     return false;
             } else if (nameIs("r")) {
                 ++depth;
@@ -584,11 +612,13 @@ bool XlsxSheetScanner::readCell(bool selfClosing)
                 break;
             if (nameIs("v")) {
                 cell.value.clear();
-                if (!readTextUntilEnd(&cell.value))
+                size_t characters = 0;
+                if (!readTextUntilEnd(&cell.value, &characters))
                     return false;
             } else if (nameIs("is")) {
                 inlineText.clear();
-                if (!readInline(&inlineText))
+                size_t characters = 0;
+                if (!readInline(&inlineText, &characters))
                     return false;
                 hasInline = true;
             } else if (!skipElement()) {

@@ -14,10 +14,11 @@ class QuaZipFile;
 // and passes over the others. The caps of the package's other parts hold here too: the part
 // gives no more than its recorded size and the caller's maximum, one tag or text takes at
 // most XlsxPart::kMaxStepBytes, a tag at most XlsxPart::kMaxAttributes attributes, a text
-// at most kMaxTextBytes; a document type declaration stops the reading.
+// at most kMaxTextLength characters; a document type declaration stops the reading.
 class XlsxSheetScanner {
 public:
-    static constexpr int kMaxTextBytes = 3 << 20;
+    // The longest text of a cell, in characters (32 times what a spreadsheet cell holds).
+    static constexpr int kMaxTextLength = 1 << 20;
 
     struct Cell {
         int row = 0;    // 0-based, as the cell names itself (the row's number without a name)
@@ -61,10 +62,10 @@ private:
     bool more();
     bool find(const char *text, size_t size, size_t from, size_t *at);
     bool readCell(bool selfClosing);
-    bool readInline(std::string *text);
-    bool readTextUntilEnd(std::string *text);
+    bool readInline(std::string *text, size_t *characters);
+    bool readTextUntilEnd(std::string *text, size_t *characters);
     bool skipElement();
-    bool appendText(std::string *text);
+    bool appendText(std::string *text, size_t *characters);
     void fail(const QString &reason);
     bool nameIs(const char *name) const;
     bool attribute(const char *name, const char **value, size_t *size) const;
@@ -96,6 +97,8 @@ private:
     int m_column = -1;
     bool m_inSheetData = false;
     bool m_inRow = false;
+    std::vector<std::string> m_open; // the names of the open elements
+    int m_depth = 0;
     bool m_done = false;
     bool m_strayCell = false;
     QString m_problem;
