@@ -5,6 +5,7 @@
 #include "text/XlsxEscape.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
@@ -521,7 +522,12 @@ bool openWorkbook(QuaZip *zip, const QString &path, const Limits &limits, Workbo
         return false;
     }
     if (!zip->open(QuaZip::mdUnzip)) {
-        *error = QStringLiteral("不能打开文件，它不是 Excel 文件(.xlsx)：") + path;
+        // A zip archive that cannot be opened has been cut short or damaged.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.read(2) == "PK")
+            *error = damagedMessage(path, QStringLiteral("压缩包不完整或已损坏"));
+        else
+            *error = QStringLiteral("不能打开文件，它不是 Excel 文件(.xlsx)：") + path;
         return false;
     }
     QString reason;
