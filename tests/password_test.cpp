@@ -1,4 +1,5 @@
-// The stored administrator passwords and the wait after wrong passwords in a row.
+// The stored administrator passwords and the wait after wrong passwords in a row, also kept
+// apart per reader number for the web pages.
 #include "admin/LoginThrottle.h"
 #include "admin/PasswordHash.h"
 
@@ -26,6 +27,7 @@ private slots:
     void storedIterationsAreCapped_data();
     void storedIterationsAreCapped();
     void waitAfterFiveWrongPasswords();
+    void pauseKeptPerKeyAndBounded();
 };
 
 void PasswordTest::storedIterationsAreCapped_data()
@@ -91,6 +93,34 @@ void PasswordTest::waitAfterFiveWrongPasswords()
     throttle.accepted();
     QCOMPARE(throttle.remaining(now + 1), qint64(0));
     QCOMPARE(throttle.wrongInARow(), 0);
+}
+
+void PasswordTest::pauseKeptPerKeyAndBounded()
+{
+    KeyedLoginThrottle throttle(2, 1000, 3);
+    QCOMPARE(throttle.admit(QStringLiteral("a"), 0), qint64(0));
+    QCOMPARE(throttle.admit(QStringLiteral("a"), 10), qint64(0));
+    QCOMPARE(throttle.admit(QStringLiteral("a"), 20), qint64(990));
+    QCOMPARE(throttle.wrongInARow(QStringLiteral("a")), 2); // a refused try is not counted
+    QCOMPARE(throttle.admit(QStringLiteral("b"), 20), qint64(0));
+    QCOMPARE(throttle.admit(QStringLiteral("c"), 30), qint64(0));
+    // The table is full: the key idle for longest makes room, but not "a", still paused.
+    QCOMPARE(throttle.admit(QStringLiteral("d"), 40), qint64(0));
+    QCOMPARE(throttle.keyCount(), 3);
+    QCOMPARE(throttle.wrongInARow(QStringLiteral("a")), 2);
+    QCOMPARE(throttle.wrongInARow(QStringLiteral("b")), 0);
+    QCOMPARE(throttle.wrongInARow(QStringLiteral("c")), 1);
+    // With every key paused the one idle for longest goes.
+    QCOMPARE(throttle.admit(QStringLiteral("c"), 50), qint64(0));
+    QCOMPARE(throttle.admit(QStringLiteral("d"), 60), qint64(0));
+    QCOMPARE(throttle.admit(QStringLiteral("b"), 70), qint64(0));
+    QCOMPARE(throttle.wrongInARow(QStringLiteral("a")), 0);
+    // Keys long idle are dropped first.
+    const qint64 later = 70 + KeyedLoginThrottle::ForgetMs + 1;
+    QCOMPARE(throttle.admit(QStringLiteral("e"), later), qint64(0));
+    QCOMPARE(throttle.keyCount(), 1);
+    throttle.accepted(QStringLiteral("e"));
+    QCOMPARE(throttle.keyCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(PasswordTest)

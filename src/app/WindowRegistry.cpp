@@ -9,6 +9,8 @@
 #include "circulation/DeskWindows.h"
 #include "circulation/LoanQueryWindows.h"
 #include "circulation/ReturnWindows.h"
+#include "import/ImportWindows.h"
+#include "import/InMarcUt.h"
 #include "readers/ReaderWindows.h"
 #include "stats/ChartWindows.h"
 #include "stats/StatsWindows.h"
@@ -55,6 +57,8 @@ void registerAll()
     registerChartWindows();
     registerStatsWindows();
     registerMaintenanceWindows();
+    registerImportWindows();
+    registerMarcWindows();
 }
 
 } // namespace WindowRegistry

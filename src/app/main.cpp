@@ -3,8 +3,10 @@
 #include "app/CirculationCommands.h"
 #include "app/CommandLine.h"
 #include "app/CommandSession.h"
+#include "app/ImportCommands.h"
 #include "app/MaintenanceCommands.h"
 #include "app/Startup.h"
+#include "app/WebCommands.h"
 #include "app/Version.h"
 #include "db/DatabaseSetup.h"
 #include "db/IniFile.h"
@@ -54,7 +56,10 @@ struct Options {
             QStringLiteral("命令"),
             QStringLiteral("reserve 物品 读者 到期时间: 为读者预定一本图书或期刊\n"
                            "circulation 文件: 按文件逐行借出、归还、续借\n"
-                           "backup 文件夹: 把本地数据库备份到文件夹"),
+                           "backup 文件夹: 把本地数据库备份到文件夹\n"
+                           "import books|readers|periodicals|loans|marc 文件: 导入图书、读者、"
+                           "期刊、借阅记录或马克数据\n"
+                           "serve [--listen 地址:端口]: 为读者提供网页 (馆藏查询、借阅、预定)"),
             QStringLiteral("[命令 参数…]"));
     }
 };
@@ -95,6 +100,10 @@ int runCommand(int argc, char *argv[])
     const CirculationCommands::Command *run = CirculationCommands::find(command);
     if (!run)
         run = MaintenanceCommands::find(command);
+    if (!run)
+        run = ImportCommands::find(command);
+    if (!run)
+        run = WebCommands::find(command);
     if (!run) {
         err << CommandLine::unknownCommandMessage(command) << Qt::endl;
         return 1;

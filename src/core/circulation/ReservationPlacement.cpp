@@ -41,6 +41,42 @@ QString heldMessage(const ScanLookup::Item &item)
 
 } // namespace
 
+int write(const QSqlDatabase &db, const QString &kind, const QString &number,
+          const QString &readerNumber, const QDateTime &until, const QDateTime &now,
+          const Conditions &conditions, QString *error)
+{
+    // The kind names the table: only the two item tables pass.
+    if (kind != QStringLiteral("图书") && kind != QStringLiteral("期刊")) {
+        if (error)
+            *error = QStringLiteral("物品类别只能是“图书”或“期刊”,不能是“%1”").arg(kind);
+        return -1;
+    }
+    // Free, already the reader's own (when he may renew it), or held by a reservation that
+    // has lapsed.
+    Statement update(QStringLiteral("update %1 set 预定状况=").arg(kind));
+    update.value(readerNumber)
+        .text(QStringLiteral(", 预定到期时间="))
+        .value(sqlDateTime(until))
+        .text(QStringLiteral(" where 编号="))
+        .value(number)
+        .text(QStringLiteral(" and (预定状况 is null"));
+    if (conditions.holderMayRenew)
+        update.text(QStringLiteral(" or 预定状况=")).value(readerNumber);
+    update.text(QStringLiteral(" or 预定到期时间<"))
+        .value(sqlDateTime(now))
+        .text(QStringLiteral(")"));
+    if (conditions.onlyWhenNoCopyOnShelf)
+        update.text(QStringLiteral(" and coalesce(数量,0)<=0 and coalesce(状态,'')<>"))
+            .value(QStringLiteral("不外借"));
+    QSqlQuery q = db.isValid() ? update.exec(db) : update.exec();
+    if (!q.isActive()) {
+        if (error)
+            *error = Statement::lastError(q);
+        return -1;
+    }
+    return q.numRowsAffected() == 1 ? 1 : 0;
+}
+
 QDateTime parseMoment(const QString &text)
 {
     const QString t = text.trimmed();
@@ -74,22 +110,12 @@ Outcome place(const QString &itemText, const QString &readerText, const QString 
     if (ScanLookup::item(itemText.trimmed(), &item, &message) != ScanLookup::Found::One)
         return refused(message);
 
-    // Free, already the reader's own, or held by a reservation that has lapsed.
-    Statement update(QStringLiteral("update %1 set 预定状况=").arg(item.kind));
-    update.value(reader.number)
-        .text(QStringLiteral(", 预定到期时间="))
-        .value(sqlDateTime(until))
-        .text(QStringLiteral(" where 编号="))
-        .value(item.number)
-        .text(QStringLiteral(" and (预定状况 is null or 预定状况="))
-        .value(reader.number)
-        .text(QStringLiteral(" or 预定到期时间<"))
-        .value(sqlDateTime(now))
-        .text(QStringLiteral(")"));
-    QSqlQuery q = update.exec();
-    if (!q.isActive())
-        return refused(Statement::lastError(q));
-    if (q.numRowsAffected() != 1)
+    QString error;
+    const int written = write(QSqlDatabase(), item.kind, item.number, reader.number, until, now,
+                              Conditions(), &error);
+    if (written < 0)
+        return refused(error);
+    if (written != 1)
         return refused(heldMessage(item));
 
     QString placed =

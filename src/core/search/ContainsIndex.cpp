@@ -302,10 +302,16 @@ bool isBuilt(const QSqlDatabase &db, const QString &table)
 void appendContains(Statement &statement, const QString &table, const QString &column,
                     const QString &text)
 {
-    const SqlDialect dialect = SharedConnection::dialect();
+    appendContains(statement, SharedConnection::database(), table, column, text);
+}
+
+void appendContains(Statement &statement, const QSqlDatabase &db, const QString &table,
+                    const QString &column, const QString &text)
+{
+    const SqlDialect dialect = isServer(db) ? SqlDialect::Server : SqlDialect::Embedded;
     const QString col = column;
     if (dialect != SqlDialect::Server && isIndexed(table, column) &&
-        text.toUcs4().size() >= kMinimumLength && isBuilt(SharedConnection::database(), table)) {
+        text.toUcs4().size() >= kMinimumLength && isBuilt(db, table)) {
         statement
             .text(table + QStringLiteral(".rowid in (select rowid from ") + ftsTable(table) +
                   QStringLiteral(" where ") + col + QStringLiteral(" match "))
@@ -318,6 +324,40 @@ void appendContains(Statement &statement, const QString &table, const QString &c
     statement.text(subject + likeOperator(dialect, text))
         .value(likePattern(text))
         .text(QStringLiteral(" escape '\\'"));
+}
+
+void appendContainsAny(Statement &statement, const QSqlDatabase &db, const QString &table,
+                       const QStringList &columns, const QString &text)
+{
+    bool together = !isServer(db) && !columns.isEmpty() && text.toUcs4().size() >= kMinimumLength &&
+                    isBuilt(db, table);
+    for (const QString &c : columns)
+        together = together && isIndexed(table, c) && isTextColumn(table, c);
+    statement.text(QStringLiteral("("));
+    if (together) {
+        // An FTS5 column filter: {名称 作者}: "text" looks in those columns only.
+        statement
+            .text(table + QStringLiteral(".rowid in (select rowid from ") + ftsTable(table) +
+                  QStringLiteral(" where ") + ftsTable(table) + QStringLiteral(" match "))
+            .value(QLatin1Char('{') + columns.join(QLatin1Char(' ')) + QStringLiteral("}: ") +
+                   ftsPhrase(text))
+            .text(QStringLiteral(") and ("));
+        for (int i = 0; i < columns.size(); ++i) {
+            statement
+                .text((i > 0 ? QStringLiteral(" or ") : QString()) + columns[i] +
+                      likeOperator(SqlDialect::Embedded, text))
+                .value(likePattern(text))
+                .text(QStringLiteral(" escape '\\'"));
+        }
+        statement.text(QStringLiteral(")"));
+    } else {
+        for (int i = 0; i < columns.size(); ++i) {
+            statement.text(i > 0 ? QStringLiteral(" or (") : QStringLiteral("("));
+            appendContains(statement, db, table, columns[i], text);
+            statement.text(QStringLiteral(")"));
+        }
+    }
+    statement.text(QStringLiteral(")"));
 }
 
 bool ensure(QSqlDatabase db, SqlDialect dialect, QStringList *notes, QString *error)

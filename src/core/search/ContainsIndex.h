@@ -46,6 +46,17 @@ QString likeOperator(SqlDialect dialect, const QString &text);
 // text is long enough, then the like. A non-text column is compared as text.
 void appendContains(Statement &statement, const QString &table, const QString &column,
                     const QString &text);
+// The same for a statement that runs on db, a connection of the calling thread (a worker
+// thread's copy of the shared connection).
+void appendContains(Statement &statement, const QSqlDatabase &db, const QString &table,
+                    const QString &column, const QString &text);
+
+// Appends "any of the columns contains text", for columns of one table: on the embedded
+// database with the table's index one lookup for all the columns together (instead of one per
+// column), then the like of each column; otherwise the condition of appendContains for each
+// column, joined by "or". The rows found are those of the plain likes either way.
+void appendContainsAny(Statement &statement, const QSqlDatabase &db, const QString &table,
+                       const QStringList &columns, const QString &text);
 
 // Whether the embedded database holds the index of the table (always false on the server,
 // where the planner chooses the index by itself).

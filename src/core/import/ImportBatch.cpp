@@ -1,0 +1,194 @@
+#include "ImportBatch.h"
+
+#include <QSqlError>
+
+namespace {
+
+const char *const kSavepoint = "savepoint tsgl_import_row";
+const char *const kRelease = "release savepoint tsgl_import_row";
+const char *const kRollbackTo = "rollback to savepoint tsgl_import_row";
+// The server: the previous row's savepoint released and this row's set in one round trip.
+const char *const kNextSavepoint = "release savepoint tsgl_import_row; savepoint tsgl_import_row";
+
+bool isServer(const QSqlDatabase &db)
+{
+    return db.driverName() == QLatin1String("QPSQL");
+}
+
+} // namespace
+
+ImportBatch::ImportBatch(QSqlDatabase db, int batchSize)
+    : m_db(std::move(db))
+    , m_batchSize(batchSize > 0 ? batchSize : 1)
+    , m_savepoint(m_db)
+    , m_release(m_db)
+    , m_rollbackTo(m_db)
+{
+    // The embedded database parses the savepoint statements once; the server prepares only
+    // queries, so there they are sent as text (they are short).
+    if (!isServer(m_db)) {
+        m_savepoint.prepare(QString::fromLatin1(kSavepoint));
+        m_release.prepare(QString::fromLatin1(kRelease));
+        m_rollbackTo.prepare(QString::fromLatin1(kRollbackTo));
+    }
+}
+
+ImportBatch::~ImportBatch()
+{
+    commit();
+}
+
+bool ImportBatch::begin(QString *error)
+{
+    if (m_transaction && m_transaction->isActive())
+        return true;
+    // Begins immediate on the embedded database: the batch writes, so it takes the write
+    // lock at once rather than upgrading a read lock midway.
+    m_transaction = std::make_unique<Transaction>(m_db, QString());
+    if (!m_transaction->isActive()) {
+        if (error)
+            *error = m_transaction->error();
+        m_transaction.reset();
+        return false;
+    }
+    return true;
+}
+
+bool ImportBatch::control(QSqlQuery &query, const char *sql, QString *error)
+{
+    const bool ok = isServer(m_db) ? query.exec(QString::fromLatin1(sql)) : query.exec();
+    if (!ok && error)
+        *error = Statement::lastError(query);
+    return ok;
+}
+
+QSqlQuery *ImportBatch::prepared(const QString &sql, QString *error)
+{
+    auto it = m_prepared.find(sql);
+    if (it != m_prepared.end())
+        return &it.value();
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        // Not kept: the next row tries again and reports the same reason.
+        if (error)
+            *error = Statement::lastError(query);
+        return nullptr;
+    }
+    return &m_prepared.insert(sql, query).value();
+}
+
+bool ImportBatch::runOne(const Statement &statement, QString *error)
+{
+    if (statement.values().isEmpty()) {
+        QSqlQuery query(m_db);
+        if (query.exec(statement.sql()))
+            return true;
+        if (error)
+            *error = Statement::lastError(query);
+        return false;
+    }
+    QSqlQuery *query = prepared(statement.sql(), error);
+    if (!query)
+        return false;
+    const QVariantList &values = statement.values();
+    for (int i = 0; i < values.size(); ++i)
+        query->bindValue(i, values.at(i));
+    if (query->exec())
+        return true;
+    if (error)
+        *error = Statement::lastError(*query);
+    return false;
+}
+
+void ImportBatch::abandon(const QString &reason)
+{
+    m_savepointSet = false;
+    if (m_pending > 0)
+        m_commitError = reason;
+    m_lost += m_pending;
+    m_pending = 0;
+    if (m_transaction)
+        m_transaction->rollback();
+    m_transaction.reset();
+}
+
+bool ImportBatch::write(const Statement &statement, QString *error)
+{
+    return write(QVector<Statement>{statement}, error);
+}
+
+bool ImportBatch::write(const QVector<Statement> &statements, QString *error)
+{
+    // Each round trip to a server counts, so there a row's savepoint stays set after the row
+    // and is released together with setting the next row's: two round trips per row instead
+    // of three. The embedded database releases it at once.
+    const bool server = isServer(m_db);
+    QString reason;
+    const bool began = begin(&reason);
+    const char *savepoint = server && m_savepointSet ? kNextSavepoint : kSavepoint;
+    if (!began || !control(m_savepoint, savepoint, &reason)) {
+        // Nothing of this row was written; a transaction that cannot even set a savepoint is
+        // broken, so the rows before it are given up and the next row begins afresh.
+        abandon(reason);
+        ++m_refused;
+        if (error)
+            *error = reason;
+        return false;
+    }
+    m_savepointSet = true;
+    for (const Statement &statement : statements) {
+        if (runOne(statement, &reason))
+            continue;
+        QString ignored;
+        if (!control(m_rollbackTo, kRollbackTo, &ignored) ||
+            (!server && !control(m_release, kRelease, &ignored))) {
+            // The database ended the whole transaction itself (the embedded database does so
+            // on a full disk or an I/O error).
+            abandon(reason);
+        } else if (!server) {
+            m_savepointSet = false;
+        }
+        ++m_refused;
+        if (error)
+            *error = reason;
+        return false;
+    }
+    if (!server) {
+        if (!control(m_release, kRelease, &reason)) {
+            abandon(reason);
+            ++m_refused;
+            if (error)
+                *error = reason;
+            return false;
+        }
+        m_savepointSet = false;
+    }
+    ++m_pending;
+    // The row itself was accepted; a failed commit is reported through rowsLost() and
+    // commitError(), for the whole batch it took with it.
+    if (m_pending >= m_batchSize)
+        commit();
+    return true;
+}
+
+bool ImportBatch::commit(QString *error)
+{
+    if (!m_transaction)
+        return true;
+    QString reason;
+    const bool ok = m_transaction->commit(&reason);
+    m_transaction.reset();
+    m_savepointSet = false;
+    if (!ok) {
+        m_lost += m_pending;
+        m_pending = 0;
+        m_commitError = reason;
+        if (error)
+            *error = reason;
+        return false;
+    }
+    m_committed += m_pending;
+    m_pending = 0;
+    return true;
+}
