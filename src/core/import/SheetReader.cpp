@@ -62,6 +62,8 @@ QString fail(const QString &message, QString *error)
 struct SheetReader::Impl {
     std::unique_ptr<SheetSource> source;
     QStringList headings;
+    int rows = 0;
+    int columns = 0;
     int nextRow = 1; // 0-based row that next() gives
     QString error;
 };
@@ -133,22 +135,24 @@ bool SheetReader::open(const QString &path, QString *error)
         fail(d->error, error);
         return false;
     }
-    if (rowCount() > 0 && !d->source->readRow(0, &d->headings, &d->error)) {
+    if (d->source->rowCount() > 0 && !d->source->readRow(0, &d->headings, &d->error)) {
         d->source.reset();
         fail(d->error, error);
         return false;
     }
+    d->rows = d->source->rowCount();
+    d->columns = d->source->columnCount();
     return true;
 }
 
 int SheetReader::rowCount() const
 {
-    return d->source ? d->source->rowCount() : 0;
+    return d->rows;
 }
 
 int SheetReader::columnCount() const
 {
-    return d->source ? d->source->columnCount() : 0;
+    return d->columns;
 }
 
 QStringList SheetReader::headings() const

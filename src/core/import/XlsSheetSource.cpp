@@ -4,6 +4,7 @@
 #include "XlsxWorkbook.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <freexl.h>
 
 namespace {
@@ -93,6 +94,12 @@ XlsSheetSource::~XlsSheetSource()
 
 bool XlsSheetSource::open(const QString &path, QString *error)
 {
+    // FreeXL reads the whole workbook into memory.
+    if (QFileInfo(path).size() > kMaxFileBytes) {
+        *error = XlsxReader::damagedMessage(
+            path, QStringLiteral("Excel 97-2003 文件超过了 %1 MB").arg(kMaxFileBytes >> 20));
+        return false;
+    }
     const int opened = freexl_open(QFile::encodeName(path).constData(), &m_handle);
     if (opened != FREEXL_OK) {
         // FreeXL has released what it took.

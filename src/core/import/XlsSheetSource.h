@@ -5,6 +5,9 @@
 // The first sheet of an Excel 97-2003 workbook (.xls), read through FreeXL.
 class XlsSheetSource : public SheetSource {
 public:
+    // The largest file taken: the format holds at most 65,536 rows of 256 columns.
+    static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
     XlsSheetSource() = default;
     ~XlsSheetSource() override;
     XlsSheetSource(const XlsSheetSource &) = delete;
