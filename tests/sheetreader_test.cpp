@@ -380,6 +380,12 @@ private slots:
         damagedXls.replace(512, 1024, QByteArray(1024, '\xff'));
         QTest::newRow("damaged .xls")
             << QStringLiteral("a.xls") << damagedXls << QStringLiteral("文件已损坏或太大");
+        // Found by fuzzing: a string whose length runs past its record makes FreeXL read past
+        // a buffer of its own; the reading runs in a process of its own.
+        QFile overlong(fixture(QStringLiteral("overlong-string.xls")));
+        QVERIFY(overlong.open(QIODevice::ReadOnly));
+        QTest::newRow("string running past its record in .xls")
+            << QStringLiteral("a.xls") << overlong.readAll() << QStringLiteral("文件已损坏或太大");
         // As Excel writes an encrypted workbook: an OLE2 container with the encrypted package.
         QByteArray encrypted("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
         encrypted += QByteArray(1016, '\0');
