@@ -418,6 +418,9 @@ private slots:
         }
         QTest::newRow("zip without a workbook")
             << QStringLiteral("a.xlsx") << document << QStringLiteral("文件中没有工作簿");
+        QTest::newRow("text file of another kind")
+            << QStringLiteral("make-fixtures") << QByteArray("#!/bin/sh\necho a,b\n")
+            << QStringLiteral("不能识别文件的格式");
         QTest::newRow("quote never closed")
             << QStringLiteral("a.csv") << QByteArray("a,b\n\"1,2\n3,4\n")
             << QStringLiteral("第 2 行有一个引号到文件末尾还没有结束");

@@ -50,6 +50,14 @@ Kind kindOf(const QByteArray &head)
     return Kind::Text;
 }
 
+QString unknownFormat(const QString &path)
+{
+    return QStringLiteral(
+               "不能识别文件的格式：%1（应是 Excel 文件 .xls、.xlsx 或逗号分隔的文本文件 "
+               ".csv）")
+        .arg(path);
+}
+
 QString fail(const QString &message, QString *error)
 {
     if (error)
@@ -119,14 +127,18 @@ bool SheetReader::open(const QString &path, QString *error)
                             error);
             return false;
         }
+        // Other text files are no sheet: a script, a report, a MARC file picked by mistake.
+        const bool textName = suffix == QLatin1String("csv") || suffix == QLatin1String("txt") ||
+                              suffix == QLatin1String("tsv");
+        if (!textName && !excelName) {
+            d->error = fail(unknownFormat(path), error);
+            return false;
+        }
         d->source = std::make_unique<CsvSheetSource>();
         break;
     }
     case Kind::Unknown:
-        d->error = fail(QStringLiteral("不能识别文件的格式：%1（应是 Excel 文件 .xls、.xlsx "
-                                       "或逗号分隔的文本文件 .csv）")
-                            .arg(path),
-                        error);
+        d->error = fail(unknownFormat(path), error);
         return false;
     }
     file.close();

@@ -16,9 +16,10 @@
 // naming what is wrong; reading never crashes or hangs, whatever the file holds.
 //
 // The kind of file is found by its first bytes (a zip archive is .xlsx, an OLE2 container
-// .xls, text is CSV), not by its name. An .xlsx sheet is read as a stream: open() makes one
-// quick pass over it for the used range, and next() unpacks the rows as they are asked for,
-// so memory does not grow with the rows. A CSV file is read the same way.
+// .xls, text is CSV when it is named .csv, .txt, .tsv, .xls or .xlsx), not by its name alone. An
+// .xlsx sheet is read as a stream: open() makes one quick pass over it for the used range, and
+// next() unpacks the rows as they are asked for, so memory does not grow with the rows. A CSV file
+// is read the same way.
 class SheetReader {
 public:
     SheetReader();
