@@ -13,9 +13,8 @@
 // A file of this process in memory-backed /dev/shm, rewritten for each input.
 inline QString fuzzFile(const char *suffix, const char *data, size_t size)
 {
-    const QString path = QStringLiteral("/dev/shm/tsgl-fuzz-%1.%2")
-                             .arg(::getpid())
-                             .arg(QString::fromLatin1(suffix));
+    const QString path =
+        QStringLiteral("/dev/shm/tsgl-fuzz-%1.%2").arg(::getpid()).arg(QString::fromLatin1(suffix));
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(data, qint64(size));

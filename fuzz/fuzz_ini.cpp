@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ini.read(QStringLiteral("系统"), QStringLiteral("单位名称"), QStringLiteral("无"));
     ini.write(QStringLiteral("part1"), QStringLiteral("csaccess"),
               QStringLiteral("Data Source=/tmp/书目.db;Password=秘密"));
-    ini.write(QStringLiteral("新节"), {{QStringLiteral("a"), QStringLiteral("甲")},
-                                       {QStringLiteral("B"), QString()}});
+    ini.write(QStringLiteral("新节"),
+              {{QStringLiteral("a"), QStringLiteral("甲")}, {QStringLiteral("B"), QString()}});
     return 0;
 }
