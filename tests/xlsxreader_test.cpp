@@ -1,6 +1,7 @@
 // Reading .xlsx files as another spreadsheet program writes them: the sheet that opens first,
 // shared and inline texts, numbers, booleans, dates by number format, the used range; and
 // refusing damaged or hostile files with a message, without a crash or gigabytes of memory.
+#include "import/SheetReader.h"
 #include "import/XlsxReader.h"
 
 #include <QFile>
@@ -283,6 +284,8 @@ private slots:
         QTest::addColumn<QByteArray>("tail");
         QTest::addColumn<qint64>("declared"); // the size the archive records, when it lies
         QTest::addColumn<QString>("message");
+        // What the row-by-row reader says, where it differs; empty when it reads the file.
+        QTest::addColumn<QString>("streamMessage");
         const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
         const QString sheet = QStringLiteral("xl/worksheets/sheet1.xml");
         const QString strings = QStringLiteral("xl/sharedStrings.xml");
@@ -290,9 +293,9 @@ private slots:
             return sheetXml("<row><c r=\"" + ref + "\"><v>1</v></c></row>");
         };
         const auto add = [](const char *name, const QString &part, const QByteArray &content,
-                            const QString &message) {
+                            const QString &message, const QString *streamMessage = nullptr) {
             QTest::newRow(name) << part << content << QByteArray() << 0 << QByteArray() << qint64(0)
-                                << message;
+                                << message << (streamMessage ? *streamMessage : message);
         };
 
         add("sheet above the package root", rels, relationshipsXml("../../../x"),
@@ -350,45 +353,54 @@ private slots:
                     " xmlns:n" + QByteArray::number(i) + "=\"urn:" + QByteArray::number(i) + "\"";
             return declarations;
         };
+        // The row-by-row reader keeps no namespaces.
+        const QString readsIt;
         add("too many namespaces in force", sheet,
             sheetXml("<row><c><extLst" + namespaces(0) + "><ext" + namespaces(40) +
                      "/></extLst><v>1</v></c></row>"),
-            QStringLiteral("xl/worksheets/sheet1.xml 中同时有效的命名空间超过了 64 个"));
+            QStringLiteral("xl/worksheets/sheet1.xml 中同时有效的命名空间超过了 64 个"), &readsIt);
+        const QString crossed =
+            QStringLiteral("xl/worksheets/sheet1.xml 中的元素没有正确结束：</row>");
         add("broken XML", sheet, sheetXml("<row><c><v>1</v></row>"),
-            QStringLiteral("xl/worksheets/sheet1.xml 第 2 行有误"));
+            QStringLiteral("xl/worksheets/sheet1.xml 第 2 行有误"), &crossed);
 
         // Ten million open elements in 30 MB would make the XML reader hold 1.7 GB.
         QTest::newRow("deep nesting")
             << sheet << sheetXml("").replace("</sheetData></worksheet>", "")
             << QByteArray("<a>").repeated(1 << 20) << 10 << QByteArray() << qint64(0)
+            << QStringLiteral("xl/worksheets/sheet1.xml 中的元素嵌套超过了 64 层")
             << QStringLiteral("xl/worksheets/sheet1.xml 中的元素嵌套超过了 64 层");
         // 4.8 GB of shared strings from 5 MB of file: refused by the size the archive records.
         const QByteArray titles = QByteArray("<si><t>书名</t></si>").repeated(65536); // 1.4 MB
         QTest::newRow("shared strings bomb")
             << strings << sharedStringsXml("").replace("</sst>", "") << titles << 3575
             << QByteArray("</sst>") << qint64(0)
+            << QStringLiteral("xl/sharedStrings.xml 解压后有 4.8 GB，超过了 1.0 GB")
             << QStringLiteral("xl/sharedStrings.xml 解压后有 4.8 GB，超过了 1.0 GB");
         // The same, recorded as 10 MB: unpacking stops there, in the middle of the XML.
         QTest::newRow("shared strings bomb lying about its size")
             << strings << sharedStringsXml("").replace("</sst>", "") << titles << 3575
             << QByteArray("</sst>") << qint64(10 << 20)
+            << QStringLiteral("xl/sharedStrings.xml 第 2 行有误")
             << QStringLiteral("xl/sharedStrings.xml 第 2 行有误");
         // One text of 525 MB, under the cap of the part: refused once a step of the XML
         // reader passes 8 MB.
         QTest::newRow("one endless shared string")
             << strings << sharedStringsXml("<si><t>").replace("</sst>", "")
             << QByteArray("书名").repeated(1 << 17) << 700 << QByteArray("</t></si></sst>")
-            << qint64(0) << QStringLiteral("xl/sharedStrings.xml 中有一项内容超过 8.0 MB");
+            << qint64(0) << QStringLiteral("xl/sharedStrings.xml 中有一项内容超过 8.0 MB")
+            << QStringLiteral("xl/sharedStrings.xml 中有一项内容超过 8.0 MB");
         QTest::newRow("sheet bomb") << sheet << sheetXml("").replace("</sheetData></worksheet>", "")
                                     << QByteArray("<row><c><v>1</v></c></row>").repeated(40000)
                                     << 5000 << QByteArray("</sheetData></worksheet>") << qint64(0)
+                                    << QStringLiteral("解压后有 4.8 GB，超过了 1.0 GB")
                                     << QStringLiteral("解压后有 4.8 GB，超过了 1.0 GB");
         // Two million cell styles of a few bytes each.
         QTest::newRow("too many styles")
             << QStringLiteral("xl/styles.xml") << kXmlHead + "<styleSheet " + kMain + "><cellXfs>"
             << QByteArray("<xf numFmtId=\"14\"/>").repeated(65536) << 32
             << QByteArray("</cellXfs></styleSheet>") << qint64(0)
-            << QStringLiteral("样式超过了 1048576 个");
+            << QStringLiteral("样式超过了 1048576 个") << QStringLiteral("样式超过了 1048576 个");
     }
 
     void hostileFilesAreRefused()
@@ -400,6 +412,7 @@ private slots:
         QFETCH(QByteArray, tail);
         QFETCH(qint64, declared);
         QFETCH(QString, message);
+        QFETCH(QString, streamMessage);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("书目.xlsx"));
         Parts parts = smallWorkbook();
@@ -417,7 +430,23 @@ private slots:
         QVERIFY2(error.startsWith(QStringLiteral("文件已损坏或太大：") + path), qPrintable(error));
         QVERIFY2(error.contains(message), qPrintable(error));
         QCOMPARE(sheet.rowCount(), 0);
-        const qint64 peak = peakMemoryMb();
+        qint64 peak = peakMemoryMb();
+        QVERIFY2(peak < kMemoryBudgetMb, qPrintable(QStringLiteral("%1 MB").arg(peak)));
+
+        // The same file read row by row, as the imports read it.
+        resetPeakMemory();
+        SheetReader reader;
+        error.clear();
+        const bool opened = reader.open(path, &error);
+        if (streamMessage.isEmpty()) {
+            QVERIFY2(opened, qPrintable(error));
+        } else {
+            QVERIFY(!opened);
+            QVERIFY2(error.startsWith(QStringLiteral("文件已损坏或太大：") + path),
+                     qPrintable(error));
+            QVERIFY2(error.contains(streamMessage), qPrintable(error));
+        }
+        peak = peakMemoryMb();
         QVERIFY2(peak < kMemoryBudgetMb, qPrintable(QStringLiteral("%1 MB").arg(peak)));
     }
 

@@ -141,9 +141,7 @@ private:
     AttributeCounter m_attributes;
 };
 
-namespace {
-
-QString sizeText(qint64 bytes)
+QString XlsxPart::sizeText(qint64 bytes)
 {
     if (bytes >= qint64(1) << 30)
         return QStringLiteral("%1 GB").arg(double(bytes) / (qint64(1) << 30), 0, 'f', 1);
@@ -153,8 +151,6 @@ QString sizeText(qint64 bytes)
         return QStringLiteral("%1 KB").arg(double(bytes) / (1 << 10), 0, 'f', 1);
     return QStringLiteral("%1 字节").arg(bytes);
 }
-
-} // namespace
 
 XlsxPart::XlsxPart(QuaZip *zip, const QString &name, qint64 maxBytes)
     : m_zip(zip)
@@ -169,32 +165,42 @@ XlsxPart::~XlsxPart()
         m_file->close();
 }
 
-bool XlsxPart::open(QString *reason)
+std::unique_ptr<QuaZipFile> XlsxPart::openFile(QuaZip *zip, const QString &name, qint64 maxBytes,
+                                               qint64 *size, QString *reason)
 {
     reason->clear();
-    if (!m_zip->setCurrentFile(m_name, QuaZip::csInsensitive))
-        return false;
+    if (!zip->setCurrentFile(name, QuaZip::csInsensitive))
+        return nullptr;
     QuaZipFileInfo64 info;
-    if (!m_zip->getCurrentFileInfo(&info)) {
-        *reason = QStringLiteral("%1 不能读取").arg(m_name);
-        return false;
+    if (!zip->getCurrentFileInfo(&info)) {
+        *reason = QStringLiteral("%1 不能读取").arg(name);
+        return nullptr;
     }
     // The unpacking library gives no more than the recorded size; more than the cap is
     // refused before anything is unpacked.
-    if (info.uncompressedSize > quint64(m_maxBytes)) {
-        *reason = QStringLiteral("%1 解压后有 %2，超过了 %3")
-                      .arg(m_name,
-                           sizeText(qint64(qMin<quint64>(info.uncompressedSize, quint64(1) << 62))),
-                           sizeText(m_maxBytes));
-        return false;
+    if (info.uncompressedSize > quint64(maxBytes)) {
+        *reason =
+            QStringLiteral("%1 解压后有 %2，超过了 %3")
+                .arg(name, sizeText(qint64(qMin<quint64>(info.uncompressedSize, quint64(1) << 62))),
+                     sizeText(maxBytes));
+        return nullptr;
     }
-    m_file = std::make_unique<QuaZipFile>(m_zip);
-    if (!m_file->open(QIODevice::ReadOnly)) {
-        *reason = QStringLiteral("%1 不能解压").arg(m_name);
-        return false;
+    auto file = std::make_unique<QuaZipFile>(zip);
+    if (!file->open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("%1 不能解压").arg(name);
+        return nullptr;
     }
-    m_device = std::make_unique<XlsxPartDevice>(m_file.get(), qint64(info.uncompressedSize),
-                                                kMaxStepBytes);
+    *size = qint64(info.uncompressedSize);
+    return file;
+}
+
+bool XlsxPart::open(QString *reason)
+{
+    qint64 size = 0;
+    m_file = openFile(m_zip, m_name, m_maxBytes, &size, reason);
+    if (!m_file)
+        return false;
+    m_device = std::make_unique<XlsxPartDevice>(m_file.get(), size, kMaxStepBytes);
     m_device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_xml.setDevice(m_device.get());
     return true;

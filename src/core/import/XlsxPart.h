@@ -24,6 +24,13 @@ public:
     static constexpr int kMaxNamespaces = 64;
 
     XlsxPart(QuaZip *zip, const QString &name, qint64 maxBytes);
+    // Opens a part of the package for reading its unpacked bytes, refusing one that records
+    // more than maxBytes. Null when the package has no such part (the reason stays empty)
+    // or it cannot be opened (the reason says why); size gets the recorded size.
+    static std::unique_ptr<QuaZipFile> openFile(QuaZip *zip, const QString &name, qint64 maxBytes,
+                                                qint64 *size, QString *reason);
+    // A size for a message: "1.5 MB".
+    static QString sizeText(qint64 bytes);
     ~XlsxPart();
     XlsxPart(const XlsxPart &) = delete;
     XlsxPart &operator=(const XlsxPart &) = delete;

@@ -1,9 +1,11 @@
 #include "XlsxReader.h"
 
 #include "XlsxPart.h"
+#include "XlsxWorkbook.h"
 #include "text/XlsxEscape.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
@@ -433,35 +435,15 @@ struct SheetParser {
     }
 };
 
-// Reads the shared strings the cells use (no others) and puts them in place of their indexes.
+// Puts the shared strings the cells use (no others) in place of their indexes.
 bool resolveSharedStrings(QuaZip *zip, const QString &partName, SheetParser *sheet, QString *reason)
 {
     std::vector<int> &wanted = sheet->sharedStrings;
     std::sort(wanted.begin(), wanted.end());
     wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-    std::vector<QString> texts(wanted.size());
-    const auto readWanted = [&](XlsxPart &part) {
-        QXmlStreamReader &r = part.xml();
-        int index = 0;
-        size_t found = 0;
-        while (found < wanted.size() && !part.atEnd()) {
-            if (part.next() != QXmlStreamReader::StartElement || r.name() != QLatin1String("si"))
-                continue;
-            if (index++ != wanted[found]) {
-                part.skipElement();
-                continue;
-            }
-            if (!readRichText(part, &texts[found]))
-                return;
-            sheet->textCharacters += texts[found++].size();
-            if (sheet->textCharacters > sheet->limits.textCharacters) {
-                part.fail(QStringLiteral("工作表中的文本超过了 %1 个字符")
-                              .arg(sheet->limits.textCharacters));
-                return;
-            }
-        }
-    };
-    if (!wanted.empty() && !readOptionalPart(zip, partName, sheet->limits, reason, readWanted))
+    std::vector<QString> texts;
+    if (!readSharedStrings(zip, partName, wanted, &texts, sheet->limits, &sheet->textCharacters,
+                           reason))
         return false;
     for (SheetData::Cell &cell : sheet->cells) {
         if (cell.value.typeId() != QMetaType::Int)
@@ -498,27 +480,62 @@ QDateTime dateFromSerial(double serial, bool date1904)
     return QDateTime(date, QTime(0, 0).addSecs(static_cast<int>(seconds)));
 }
 
-bool read(const QString &path, SheetData *sheet, QString *error, const Limits &limits)
+QString damagedMessage(const QString &path, const QString &reason)
 {
-    QString dummy;
-    if (!error)
-        error = &dummy;
-    *sheet = SheetData();
+    return QStringLiteral("文件已损坏或太大：%1（%2）").arg(path, reason);
+}
+
+bool readSharedStrings(QuaZip *zip, const QString &partName, const std::vector<int> &wanted,
+                       std::vector<QString> *texts, const Limits &limits, qint64 *textCharacters,
+                       QString *reason)
+{
+    texts->assign(wanted.size(), QString());
+    const auto readWanted = [&](XlsxPart &part) {
+        QXmlStreamReader &r = part.xml();
+        int index = 0;
+        size_t found = 0;
+        while (found < wanted.size() && !part.atEnd()) {
+            if (part.next() != QXmlStreamReader::StartElement || r.name() != QLatin1String("si"))
+                continue;
+            if (index++ != wanted[found]) {
+                part.skipElement();
+                continue;
+            }
+            if (!readRichText(part, &(*texts)[found]))
+                return;
+            *textCharacters += (*texts)[found++].size();
+            if (*textCharacters > limits.textCharacters) {
+                part.fail(
+                    QStringLiteral("工作表中的文本超过了 %1 个字符").arg(limits.textCharacters));
+                return;
+            }
+        }
+    };
+    return wanted.empty() || readOptionalPart(zip, partName, limits, reason, readWanted);
+}
+
+bool openWorkbook(QuaZip *zip, const QString &path, const Limits &limits, WorkbookInfo *info,
+                  QString *error)
+{
     if (!QFileInfo::exists(path)) {
         *error = QStringLiteral("文件不存在：") + path;
         return false;
     }
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdUnzip)) {
-        *error = QStringLiteral("不能打开文件，它不是 Excel 文件(.xlsx)：") + path;
+    if (!zip->open(QuaZip::mdUnzip)) {
+        // A zip archive that cannot be opened has been cut short or damaged.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.read(2) == "PK")
+            *error = damagedMessage(path, QStringLiteral("压缩包不完整或已损坏"));
+        else
+            *error = QStringLiteral("不能打开文件，它不是 Excel 文件(.xlsx)：") + path;
         return false;
     }
     QString reason;
     const auto damaged = [&]() {
-        *error = QStringLiteral("文件已损坏或太大：%1（%2）").arg(path, reason);
+        *error = damagedMessage(path, reason);
         return false;
     };
-    const int partCount = zip.getEntriesCount();
+    const int partCount = zip->getEntriesCount();
     if (partCount < 0 || partCount > kMaxParts) {
         reason = QStringLiteral("文件中的部件超过了 %1 个").arg(kMaxParts);
         return damaged();
@@ -526,7 +543,7 @@ bool read(const QString &path, SheetData *sheet, QString *error, const Limits &l
 
     Workbook wb;
     {
-        XlsxPart part(&zip, QStringLiteral("xl/workbook.xml"), limits.partBytes);
+        XlsxPart part(zip, QStringLiteral("xl/workbook.xml"), limits.partBytes);
         if (!part.open(&reason)) {
             if (!reason.isEmpty())
                 return damaged();
@@ -543,27 +560,49 @@ bool read(const QString &path, SheetData *sheet, QString *error, const Limits &l
     }
     Parts parts;
     if (!readOptionalPart(
-            &zip, QStringLiteral("xl/_rels/workbook.xml.rels"), limits, &reason,
+            zip, QStringLiteral("xl/_rels/workbook.xml.rels"), limits, &reason,
             [&](XlsxPart &part) { parseRelationships(part, wb.sheetRelationship, &parts); }))
         return damaged();
     if (parts.sheet.isEmpty())
         parts.sheet = QStringLiteral("xl/worksheets/sheet%1.xml").arg(wb.sheetIndex + 1);
-    QVector<bool> dateStyles;
-    if (!readOptionalPart(&zip, parts.styles, limits, &reason,
-                          [&](XlsxPart &part) { parseDateStyles(part, &dateStyles); }))
+    info->dateStyles.clear();
+    if (!readOptionalPart(zip, parts.styles, limits, &reason,
+                          [&](XlsxPart &part) { parseDateStyles(part, &info->dateStyles); }))
         return damaged();
+    info->sheetName = wb.sheetName;
+    info->sheetPart = parts.sheet;
+    info->sharedStringsPart = parts.sharedStrings;
+    info->date1904 = wb.date1904;
+    return true;
+}
 
-    XlsxPart part(&zip, parts.sheet, limits.partBytes);
+bool read(const QString &path, SheetData *sheet, QString *error, const Limits &limits)
+{
+    QString dummy;
+    if (!error)
+        error = &dummy;
+    *sheet = SheetData();
+    QuaZip zip(path);
+    WorkbookInfo wb;
+    if (!openWorkbook(&zip, path, limits, &wb, error))
+        return false;
+    QString reason;
+    XlsxPart part(&zip, wb.sheetPart, limits.partBytes);
     if (!part.open(&reason)) {
-        if (!reason.isEmpty())
-            return damaged();
+        if (!reason.isEmpty()) {
+            *error = damagedMessage(path, reason);
+            return false;
+        }
         *error = QStringLiteral("文件中找不到工作表“%1”：%2").arg(wb.sheetName, path);
         return false;
     }
-    SheetParser parser{part, dateStyles, wb.date1904, limits, {}, {}, 0};
+    SheetParser parser{part, wb.dateStyles, wb.date1904, limits, {}, {}, 0};
     parser.parse();
-    if (!part.finish(&reason) || !resolveSharedStrings(&zip, parts.sharedStrings, &parser, &reason))
-        return damaged();
+    if (!part.finish(&reason) ||
+        !resolveSharedStrings(&zip, wb.sharedStringsPart, &parser, &reason)) {
+        *error = damagedMessage(path, reason);
+        return false;
+    }
     *sheet = SheetData(wb.sheetName, std::move(parser.cells));
     return true;
 }
