@@ -91,6 +91,7 @@ TBkAddFm::TBkAddFm(QWidget *parent)
     m_lookup = new QPushButton(QStringLiteral("ok"), this);
     m_lookup->setObjectName(QStringLiteral("ok"));
     m_lookup->setAutoDefault(false);
+    m_lookup->setFixedWidth(m_lookup->fontMetrics().horizontalAdvance(QStringLiteral("ok")) + 16);
     m_lookup->setToolTip(QStringLiteral("联网录入: 按条形码从网上书目取得图书资料"));
     auto *barcodeBox = new QWidget(this);
     auto *barcodeRow = new QHBoxLayout(barcodeBox);

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -73,8 +74,10 @@ TMyNetTmFm::TMyNetTmFm(TBkAddFm *intake)
     m_results->setSelectionMode(QAbstractItemView::SingleSelection);
     m_results->verticalHeader()->setVisible(false);
     m_results->horizontalHeader()->setStretchLastSection(true);
-    for (int c : {0, 1, 3, 5})
-        m_results->setColumnWidth(c, 150);
+    m_results->setWordWrap(false);
+    const int widths[] = {170, 130, 80, 130, 50, 200};
+    for (int c = 0; c < 6; ++c)
+        m_results->setColumnWidth(c, widths[c]);
     m_results->setToolTip(QStringLiteral("双击一行, 把它填入添加图书窗口"));
 
     m_status = new QLabel(problems.join(QLatin1Char('\n')), this);
@@ -92,7 +95,7 @@ TMyNetTmFm::TMyNetTmFm(TBkAddFm *intake)
     layout->addLayout(top);
     layout->addWidget(m_results, 1);
     layout->addWidget(m_status);
-    resize(820, 360);
+    resize(900, 360);
 
     connect(m_connect, &QPushButton::clicked, this, &TMyNetTmFm::connectClicked);
     connect(m_fetch, &QPushButton::clicked, this, &TMyNetTmFm::fetchClicked);
@@ -193,7 +196,10 @@ void TMyNetTmFm::answered(const CopyAnswer &answer)
             b.classNumber = m.classNumber;
             b.place = m.place;
             b.publisher = m.publisher;
-            b.year = m.published.left(4);
+            // The year out of texts such as "2003", "c1997." or "[19--]".
+            const QRegularExpressionMatch year =
+                QRegularExpression(QStringLiteral("\\d{4}")).match(m.published);
+            b.year = year.hasMatch() ? year.captured() : m.published.left(4);
             b.summary = m.summary;
             addLine(b, answer.server.name, m_copyBarcode);
             // The first answer with a record fills the intake window; the others wait in the
