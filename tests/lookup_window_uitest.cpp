@@ -134,12 +134,6 @@ void LookupWindowUiTest::hitFillsTheIntakeFields()
     QCOMPARE(field(intake, QStringLiteral("条形码")), QStringLiteral(" ") + kHitBarcode);
     QVERIFY(field(intake, QStringLiteral("简介")).startsWith(QStringLiteral("本书系统地")));
     QVERIFY(prompts.texts().isEmpty());
-
-    if (qEnvironmentVariableIsSet("TSGL_LOOKUP_SHOT")) {
-        QTest::qWait(100);
-        w->grab().save(QStringLiteral("/tmp/lookup-window.png"));
-        intake.grab().save(QStringLiteral("/tmp/lookup-intake.png"));
-    }
 }
 
 void LookupWindowUiTest::missLeavesTheIntakeAlone()
@@ -254,10 +248,6 @@ void LookupWindowUiTest::copyCataloguingFromZ3950()
     QVERIFY(sources.contains(QStringLiteral("测试Z39.50")));
     QVERIFY(sources.contains(QStringLiteral("测试SRU")));
     QVERIFY(prompts.texts().isEmpty());
-    if (qEnvironmentVariableIsSet("TSGL_LOOKUP_SHOT")) {
-        QTest::qWait(100);
-        w->grab().save(QStringLiteral("/tmp/lookup-z3950.png"));
-    }
     ztest.terminate();
     ztest.waitForFinished(3000);
 }
