@@ -133,7 +133,7 @@ void BookIntakeUiTest::opening()
     QVERIFY(box(&w, "保存后清空数据")->isChecked());
     QVERIFY(!box(&w, "自动编号")->isChecked());
     QVERIFY(w.findChild<QGroupBox *>("自动编号组")->isHidden());
-    QVERIFY(w.findChild<QAbstractButton *>("ok")->isHidden());
+    QVERIFY(!w.findChild<QAbstractButton *>("ok")->isHidden());
     QVERIFY(choice(&w, "分类")->findText(QStringLiteral("新分类")) >= 0);
     QCOMPARE(choice(&w, "a2")->itemText(choice(&w, "a2")->count() - 1), QStringLiteral("乙二"));
     // The pinyin follows the title.

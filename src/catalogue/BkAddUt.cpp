@@ -1,6 +1,7 @@
 #include "BkAddUt.h"
 
 #include "DecimalValidator.h"
+#include "MyNetTmUt.h"
 #include "Prompt.h"
 #include "ReportPreview.h"
 #include "catalogue/CallNumber.h"
@@ -85,11 +86,13 @@ TBkAddFm::TBkAddFm(QWidget *parent)
     grid->removeWidget(m_title);
     grid->addWidget(m_title, 0, 1, 1, 5);
 
-    // The barcode with the online lookup button beside it, which this window keeps hidden.
+    // The barcode with the online lookup button beside it.
     QLineEdit *barcode = addLine(kBarcode);
     m_lookup = new QPushButton(QStringLiteral("ok"), this);
     m_lookup->setObjectName(QStringLiteral("ok"));
-    m_lookup->setVisible(false);
+    m_lookup->setAutoDefault(false);
+    m_lookup->setFixedWidth(m_lookup->fontMetrics().horizontalAdvance(QStringLiteral("ok")) + 16);
+    m_lookup->setToolTip(QStringLiteral("联网录入: 按条形码从网上书目取得图书资料"));
     auto *barcodeBox = new QWidget(this);
     auto *barcodeRow = new QHBoxLayout(barcodeBox);
     barcodeRow->setContentsMargins(0, 0, 0, 0);
@@ -199,6 +202,12 @@ TBkAddFm::TBkAddFm(QWidget *parent)
     connect(m_autoNumber, &QCheckBox::toggled, m_numberingGroup, &QWidget::setVisible);
     connect(useNumbering, &QPushButton::clicked, this, &TBkAddFm::useNumberingClicked);
     connect(save, &QPushButton::clicked, this, &TBkAddFm::saveClicked);
+    connect(m_lookup, &QPushButton::clicked, this, &TBkAddFm::openLookup);
+    // However this window ends, the online lookup ends with it.
+    connect(this, &QDialog::finished, this, [this] {
+        if (m_lookupWindow)
+            m_lookupWindow->close();
+    });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     fillLists();
@@ -321,6 +330,30 @@ void TBkAddFm::chooseDocument()
         Prompt::openFileName(this, QStringLiteral("选择电子文档"), QStringLiteral("所有文件 (*)"));
     if (!path.isEmpty())
         m_document->setText(path);
+}
+
+void TBkAddFm::openLookup()
+{
+    if (!m_lookupWindow) {
+        m_lookupWindow = new TMyNetTmFm(this);
+        const QRect frame = frameGeometry();
+        m_lookupWindow->move(frame.right() + 1, frame.top());
+    }
+    m_lookupWindow->show();
+    m_lookupWindow->raise();
+    m_lookupWindow->activateWindow();
+}
+
+void TBkAddFm::takeLookup(const QString &title, const QString &classification,
+                          const QString &author, const QString &publisher, const QString &barcode,
+                          const QString &summary)
+{
+    setText(kTitle, title);
+    setText(kClassification, classification);
+    setText(QStringLiteral("作者"), author);
+    setText(QStringLiteral("出版社"), publisher);
+    setText(kBarcode, barcode);
+    setText(kSummary, summary);
 }
 
 void TBkAddFm::findPublisher()

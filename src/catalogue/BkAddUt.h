@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QMap>
+#include <QPointer>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class TMyNetTmFm;
 
 // Intake of books (caption as the window's own text): one title, one or more copies.
 // Every input is named after the column of 图书 it fills (objectName), the rest after its
@@ -29,6 +31,10 @@ public:
     void generateCallNumber();
     // BarCodeFindPub: ISBN and 出版社 from the barcode's ISBN prefix.
     void findPublisher();
+    // The online lookup's find: 书名 (and with it the pinyin), 分类号, 作者, 出版社, 条形码 and
+    // 简介. The publisher lookup and the call number are not run.
+    void takeLookup(const QString &title, const QString &classification, const QString &author,
+                    const QString &publisher, const QString &barcode, const QString &summary);
 
 signals:
     // Copies were saved (book management reads its list again).
@@ -51,6 +57,8 @@ private:
     // AddDataInfo's outcome: the message of a refused row, the label of a written one.
     void afterRow(const BookIntake::Result &result);
     void chooseDocument();
+    // "ok": the online lookup beside this window, or brought forward when it is open.
+    void openLookup();
 
     QMap<QString, QLineEdit *> m_lines;
     QMap<QString, QComboBox *> m_choices;
@@ -69,5 +77,6 @@ private:
     QLineEdit *m_prefix = nullptr;
     QLineEdit *m_start = nullptr;
     QPushButton *m_lookup = nullptr;
+    QPointer<TMyNetTmFm> m_lookupWindow; // a child window: it closes with this one
     BookIntake::Numbering m_numbering;
 };
