@@ -78,13 +78,18 @@ ImportSummary ImportLoop::run(SheetReader &reader, QSqlDatabase db, const Callba
         if (callbacks.progress)
             callbacks.progress(row, lastRow);
     }
-    batch.finish();
-    summary.imported = batch.rowsCommitted();
-    summary.lost = batch.rowsLost();
-    summary.databaseError = batch.commitError();
-    summary.failed = refused + summary.lost;
-    summary.elapsedMs = timer.elapsed();
+    summary.finish(batch, refused, timer.elapsed());
     return summary;
+}
+
+void ImportSummary::finish(ImportBatch &batch, int refused, qint64 elapsed)
+{
+    batch.finish();
+    imported = batch.rowsCommitted();
+    lost = batch.rowsLost();
+    databaseError = batch.commitError();
+    failed = refused + lost;
+    elapsedMs = elapsed;
 }
 
 namespace ImportTexts {

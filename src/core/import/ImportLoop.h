@@ -28,6 +28,8 @@ struct FailedRow {
 };
 
 // How an import ended.
+class ImportBatch;
+
 struct ImportSummary {
     int imported = 0; // rows written and committed
     int failed = 0;   // rows refused, and rows lost with a batch whose commit failed
@@ -39,6 +41,10 @@ struct ImportSummary {
     // with a failed commit (lost counts them).
     QString databaseError;
     int lost = 0;
+
+    // Ends an import: commits what the batch holds and takes its counts, with the rows the
+    // caller saw refused and the time the import took.
+    void finish(ImportBatch &batch, int refused, qint64 elapsed);
 };
 
 // The row loop shared by the spreadsheet imports. For each data row of the sheet, in order:

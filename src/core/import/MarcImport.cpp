@@ -104,12 +104,7 @@ ImportSummary run(const QVector<MarcBook> &books, qint32 start, QSqlDatabase db,
         if (callbacks.progress)
             callbacks.progress(k + 1, total);
     }
-    batch.finish();
-    summary.imported = batch.rowsCommitted();
-    summary.lost = batch.rowsLost();
-    summary.databaseError = batch.commitError();
-    summary.failed = refused + summary.lost;
-    summary.elapsedMs = timer.elapsed();
+    summary.finish(batch, refused, timer.elapsed());
     return summary;
 }
 
