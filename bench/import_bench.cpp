@@ -2,8 +2,10 @@
 // row loop as the import window and `tsgl import books` (SheetReader, BookImport, ImportLoop
 // with its batched transactions and a savepoint per row).
 //
-//   import_bench [--rows N] [--server HOST:PORT:USER]
+//   import_bench [--rows N] [--workbook PATH] [--server HOST:PORT:USER]
 //
+// --workbook keeps the workbook at PATH and uses it again on the next run when it is there (its
+// rows then count, not --rows): repeated measurements skip making it.
 // The workbook is made first: a generated library's books, exported with their 31 import
 // columns by the program's own spreadsheet export (numbers and dates as typed cells). Then it
 // is read once on its own (the reading's share) and imported into a new SQLite library, and
@@ -101,17 +103,22 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     int rows = 100000;
     QString server;
+    QString kept;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rows"))
             rows = args.value(++i).toInt();
         else if (args[i] == QLatin1String("--server"))
             server = args.value(++i);
+        else if (args[i] == QLatin1String("--workbook"))
+            kept = args.value(++i);
     }
     QTemporaryDir dir;
     QString error;
-    const QString workbook = dir.filePath(QStringLiteral("图书.xlsx"));
-    std::printf("making a workbook of %d books\n", rows);
-    if (!makeWorkbook(dir.path(), rows, workbook, &error)) {
+    const QString workbook = kept.isEmpty() ? dir.filePath(QStringLiteral("图书.xlsx")) : kept;
+    if (QFileInfo::exists(workbook)) {
+        std::printf("using the workbook %s\n", qPrintable(workbook));
+    } else if (std::printf("making a workbook of %d books\n", rows);
+               !makeWorkbook(dir.path(), rows, workbook, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

@@ -6,6 +6,7 @@
 #include "db/SharedConnection.h"
 #include "db/Statement.h"
 #include "import/ImportBatch.h"
+#include "search/ContainsIndex.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -41,6 +42,16 @@ qint64 committedBooks()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
     return n;
+}
+
+// Books whose 名称 contains text, found the way book management finds them (through the
+// "contains" index where the database has one).
+qint64 booksNamed(const QString &text)
+{
+    Statement st(QStringLiteral("select count(*) from 图书 where "));
+    ContainsIndex::appendContains(st, QStringLiteral("图书"), QStringLiteral("名称"), text);
+    QSqlQuery q = st.exec();
+    return q.next() ? q.value(0).toLongLong() : -1;
 }
 
 } // namespace
@@ -107,6 +118,43 @@ private slots:
             // Leaving the scope is what a stopped import does.
         }
         QCOMPARE(committedBooks(), 5);
+    }
+
+    // The rows of a batch are found by the "contains" search once committed, whatever
+    // happened to them inside the batch; the index goes on indexing rows written afterwards.
+    void searchIndexFollowsTheBatch()
+    {
+        TestDb testDb;
+        TSGL_FRESH_DB(testDb);
+        {
+            ImportBatch batch(SharedConnection::database(), 3);
+            QString error;
+            for (int i = 1; i <= 7; ++i)
+                QVERIFY(batch.write(
+                    insertBook(QString::number(i), QStringLiteral("红楼梦%1").arg(i)), &error));
+            QVERIFY(!batch.write(insertBook(QStringLiteral("1"), QStringLiteral("被拒绝的书")),
+                                 &error));
+            // Changed and removed inside the open batch (rows 6 and 7 are not committed yet); the
+            // next row takes the place of the last one removed.
+            QVERIFY(batch.write(
+                Statement(QStringLiteral("update 图书 set 名称='西游记' where 编号='6'")), &error));
+            QVERIFY(
+                batch.write(Statement(QStringLiteral("delete from 图书 where 编号='7'")), &error));
+            QVERIFY(batch.write(insertBook(QStringLiteral("8"), QStringLiteral("水浒传")), &error));
+            QVERIFY(batch.finish(&error));
+        }
+        QCOMPARE(booksNamed(QStringLiteral("红楼梦")), 5);
+        QCOMPARE(booksNamed(QStringLiteral("西游记")), 1);
+        QCOMPARE(booksNamed(QStringLiteral("水浒传")), 1);
+        QCOMPARE(booksNamed(QStringLiteral("被拒绝")), 0);
+        if (testDb.dialect() == SqlDialect::Embedded)
+            QVERIFY(ContainsIndex::isBuilt(SharedConnection::database(), QStringLiteral("图书")));
+        QVERIFY(insertBook(QStringLiteral("9"), QStringLiteral("三国演义")).exec().isActive());
+        QCOMPARE(booksNamed(QStringLiteral("三国演义")), 1);
+        // Every row is indexed exactly once.
+        if (testDb.dialect() == SqlDialect::Embedded)
+            QCOMPARE(scalar(QStringLiteral("select count(*) from 图书_全文")).toLongLong(),
+                     books());
     }
 
     // A statement the database cannot even prepare is refused like any other row.

@@ -2,7 +2,9 @@
 // same texts whatever the format, numbers and dates by the cell text rules, the used range
 // from row 1 and column 1; CSV in UTF-8 or GBK with quoted fields; damaged, encrypted and
 // foreign files refused with a message.
+#include "import/RowPrefetch.h"
 #include "import/SheetReader.h"
+#include "import/SheetSource.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -108,6 +110,31 @@ const Rows kBooks = {
     {"B003", "西游记, 上册", "吴承恩", "3", "10", "", "2001-01-01", "第一行\n第二行"},
 };
 
+// A source of generated rows that turns out damaged at row failAt (never when negative).
+class CountingSource : public SheetSource {
+public:
+    explicit CountingSource(int rows, int failAt = -1)
+        : m_rows(rows)
+        , m_failAt(failAt)
+    {}
+    bool open(const QString &, QString *) override { return true; }
+    int rowCount() const override { return m_rows; }
+    int columnCount() const override { return 2; }
+    bool readRow(int row, QStringList *cells, QString *error) override
+    {
+        if (row == m_failAt) {
+            *error = QStringLiteral("第 %1 行已损坏").arg(row);
+            return false;
+        }
+        *cells = {QString::number(row), QStringLiteral("书%1").arg(row)};
+        return true;
+    }
+
+private:
+    int m_rows;
+    int m_failAt;
+};
+
 } // namespace
 
 class SheetReaderTest : public QObject {
@@ -131,6 +158,82 @@ private slots:
         const Rows rows = readAll(fixture(file), &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QCOMPARE(rows, kBooks);
+    }
+
+    // A sheet of thousands of rows is read ahead in a thread of its own: every row comes, in
+    // order, whole, whatever the format.
+    void largeSheetReadAhead_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow(".xlsx") << QStringLiteral("大.xlsx");
+        QTest::newRow(".csv") << QStringLiteral("大.csv");
+    }
+
+    void largeSheetReadAhead()
+    {
+        QFETCH(QString, name);
+        const int count = 5000;
+        QTemporaryDir dir;
+        QString path;
+        if (name.endsWith(QLatin1String(".csv"))) {
+            QByteArray csv = "编号,书名\n";
+            for (int i = 1; i <= count; ++i)
+                csv += QByteArray::number(i) + ",书" + QByteArray::number(i) + "\n";
+            path = writeFile(dir, name, csv);
+        } else {
+            QByteArray rows = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>编号</t></is></c>"
+                              "<c r=\"B1\" t=\"inlineStr\"><is><t>书名</t></is></c></row>";
+            for (int i = 1; i <= count; ++i) {
+                const QByteArray r = QByteArray::number(i + 1);
+                rows += "<row r=\"" + r + "\"><c r=\"A" + r + "\"><v>" + QByteArray::number(i) +
+                        "</v></c><c r=\"B" + r + "\" t=\"inlineStr\"><is><t>书" +
+                        QByteArray::number(i) + "</t></is></c></row>";
+            }
+            path =
+                writeWorkbook(dir, {{QStringLiteral("xl/worksheets/sheet1.xml"), sheetXml(rows)}});
+        }
+        QString error;
+        const Rows rows = readAll(path, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(rows.size(), count + 1);
+        for (int i = 1; i <= count; ++i)
+            QCOMPARE(rows[i], QStringList({QString::number(i), QStringLiteral("书%1").arg(i)}));
+
+        // Stopping part way (an import stopped by the user) ends the reading thread at once.
+        SheetReader reader;
+        QVERIFY(reader.open(path, &error));
+        int row = 0;
+        QStringList cells;
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(reader.next(&row, &cells));
+        QCOMPARE(row, 11);
+    }
+
+    // Damage found while reading ahead: the rows before it all come, then the reason.
+    void readAheadStopsAtDamage()
+    {
+        CountingSource source(3000, 2000);
+        QString error;
+        int read = 0;
+        {
+            RowPrefetch prefetch(source, 1, source.rowCount());
+            int row = 0;
+            QStringList cells;
+            while (prefetch.next(&row, &cells, &error)) {
+                QCOMPARE(row, read + 1);
+                QCOMPARE(cells.value(1), QStringLiteral("书%1").arg(row));
+                ++read;
+            }
+            QVERIFY(!prefetch.next(&row, &cells, &error));
+        }
+        QCOMPARE(read, 1999);
+        QCOMPARE(error, QStringLiteral("第 2000 行已损坏"));
+
+        // Given up before its first row: nothing waits for a reader that is gone.
+        CountingSource endless(1000000);
+        {
+            RowPrefetch prefetch(endless, 0, endless.rowCount());
+        }
     }
 
     // The format is found by the content, whatever the name says.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/PreparedStatement.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
@@ -25,30 +27,25 @@ private:
     qint64 m_rows = 0;
 };
 
-// One prepared insert. On SQLite the values go straight to the database library through
-// the connection's own handle: binding through QSqlQuery costs several times the insert
-// itself, which matters for millions of rows. Elsewhere it is a QSqlQuery.
+// One prepared insert (PreparedStatement) whose rows go through the batches.
 class BulkInsert {
 public:
     BulkInsert(QSqlDatabase db, RowBatches *batches, const QString &sql);
-    ~BulkInsert();
     BulkInsert(const BulkInsert &) = delete;
     BulkInsert &operator=(const BulkInsert &) = delete;
 
-    bool ok(QString *error) const;
+    bool ok(QString *error) const { return m_statement.ok(error); }
     // Binds the value of the placeholder at index (0-based); a null variant is NULL.
-    void bind(int index, const QVariant &value);
-    void bind(int index, const QString &text);
-    void bind(int index, int number);
+    void bind(int index, const QVariant &value) { m_statement.bind(index, value); }
+    void bind(int index, const QString &text) { m_statement.bind(index, text); }
+    void bind(int index, int number) { m_statement.bind(index, number); }
     // UTF-8 text that stays unchanged until exec() (a cached value); a null array is NULL.
-    void bindUtf8(int index, const QByteArray &utf8);
+    void bindUtf8(int index, const QByteArray &utf8) { m_statement.bindUtf8(index, utf8); }
     bool exec(QString *error);
     qint64 rows() const { return m_rows; }
 
-    class Backend;
-
 private:
-    std::unique_ptr<Backend> m_backend;
+    PreparedStatement m_statement;
     RowBatches *m_batches;
     qint64 m_rows = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <QSqlError>
 
+#include <utility>
+
 namespace {
 
 const char *const kSavepoint = "savepoint tsgl_import_row";
@@ -20,6 +22,7 @@ bool isServer(const QSqlDatabase &db)
 ImportBatch::ImportBatch(QSqlDatabase db, int batchSize)
     : m_db(std::move(db))
     , m_batchSize(batchSize > 0 ? batchSize : 1)
+    , m_indexing(m_db)
     , m_savepoint(m_db)
     , m_release(m_db)
     , m_rollbackTo(m_db)
@@ -27,15 +30,43 @@ ImportBatch::ImportBatch(QSqlDatabase db, int batchSize)
     // The embedded database parses the savepoint statements once; the server prepares only
     // queries, so there they are sent as text (they are short).
     if (!isServer(m_db)) {
+        tuneConnection();
         m_savepoint.prepare(QString::fromLatin1(kSavepoint));
         m_release.prepare(QString::fromLatin1(kRelease));
         m_rollbackTo.prepare(QString::fromLatin1(kRollbackTo));
     }
+    m_batchTimer.start();
 }
 
 ImportBatch::~ImportBatch()
 {
     commit();
+    // Back to the connection's own settings (which also removes the held rows' table).
+    for (const QString &pragma : std::as_const(m_restore))
+        QSqlQuery(m_db).exec(pragma);
+}
+
+void ImportBatch::tuneConnection()
+{
+    // A batch touches pages all over the ten or so indexes of a table: with the default cache
+    // of 2 MB they are written out and read back again and again within one batch. The
+    // savepoints' journals and the rows held for the search index (HeldIndexing) are kept in
+    // memory instead of temporary files, which the database would write at every row.
+    const std::pair<const char *, const char *> settings[] = {
+        {"cache_size", "-65536"},
+        {"temp_store", "2"},
+    };
+    for (const auto &[name, value] : settings) {
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("pragma %1").arg(QLatin1String(name))) || !q.next())
+            continue;
+        const QString old = q.value(0).toString();
+        q.finish();
+        if (old == QLatin1String(value) ||
+            !q.exec(QStringLiteral("pragma %1=%2").arg(QLatin1String(name), QLatin1String(value))))
+            continue;
+        m_restore << QStringLiteral("pragma %1=%2").arg(QLatin1String(name), old);
+    }
 }
 
 bool ImportBatch::begin(QString *error)
@@ -45,10 +76,17 @@ bool ImportBatch::begin(QString *error)
     // Begins immediate on the embedded database: the batch writes, so it takes the write
     // lock at once rather than upgrading a read lock midway.
     m_transaction = std::make_unique<Transaction>(m_db, QString());
+    m_batchTimer.restart();
     if (!m_transaction->isActive()) {
         if (error)
             *error = m_transaction->error();
         m_transaction.reset();
+        return false;
+    }
+    if (!m_indexing.hold(error)) {
+        m_transaction->rollback();
+        m_transaction.reset();
+        m_indexing.forget();
         return false;
     }
     return true;
@@ -62,20 +100,16 @@ bool ImportBatch::control(QSqlQuery &query, const char *sql, QString *error)
     return ok;
 }
 
-QSqlQuery *ImportBatch::prepared(const QString &sql, QString *error)
+PreparedStatement *ImportBatch::prepared(const QString &sql, QString *error)
 {
     auto it = m_prepared.find(sql);
     if (it != m_prepared.end())
-        return &it.value();
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        // Not kept: the next row tries again and reports the same reason.
-        if (error)
-            *error = Statement::lastError(query);
+        return it->second.get();
+    auto statement = std::make_unique<PreparedStatement>(m_db, sql);
+    // Not kept when it cannot be prepared: the next row tries again and reports the same reason.
+    if (!statement->ok(error))
         return nullptr;
-    }
-    return &m_prepared.insert(sql, query).value();
+    return m_prepared.emplace(sql, std::move(statement)).first->second.get();
 }
 
 bool ImportBatch::runOne(const Statement &statement, QString *error)
@@ -88,17 +122,13 @@ bool ImportBatch::runOne(const Statement &statement, QString *error)
             *error = Statement::lastError(query);
         return false;
     }
-    QSqlQuery *query = prepared(statement.sql(), error);
-    if (!query)
+    PreparedStatement *prepared = this->prepared(statement.sql(), error);
+    if (!prepared)
         return false;
     const QVariantList &values = statement.values();
     for (int i = 0; i < values.size(); ++i)
-        query->bindValue(i, values.at(i));
-    if (query->exec())
-        return true;
-    if (error)
-        *error = Statement::lastError(*query);
-    return false;
+        prepared->bind(i, values.at(i));
+    return prepared->exec(error);
 }
 
 void ImportBatch::abandon(const QString &reason)
@@ -111,6 +141,7 @@ void ImportBatch::abandon(const QString &reason)
     if (m_transaction)
         m_transaction->rollback();
     m_transaction.reset();
+    m_indexing.forget();
 }
 
 bool ImportBatch::write(const Statement &statement, QString *error)
@@ -167,7 +198,7 @@ bool ImportBatch::write(const QVector<Statement> &statements, QString *error)
     ++m_pending;
     // The row itself was accepted; a failed commit is reported through rowsLost() and
     // commitError(), for the whole batch it took with it.
-    if (m_pending >= m_batchSize)
+    if (m_pending >= m_batchSize || m_batchTimer.elapsed() >= kBatchMilliseconds)
         commit();
     return true;
 }
@@ -177,8 +208,13 @@ bool ImportBatch::commit(QString *error)
     if (!m_transaction)
         return true;
     QString reason;
-    const bool ok = m_transaction->commit(&reason);
+    // The held rows are indexed inside the batch's transaction: committed with it or not at all.
+    bool ok = m_indexing.catchUp(&reason);
+    ok = ok && m_transaction->commit(&reason);
+    if (!ok)
+        m_transaction->rollback();
     m_transaction.reset();
+    m_indexing.forget();
     m_savepointSet = false;
     if (!ok) {
         m_lost += m_pending;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImportBatch.h"
 #include "ImportMapping.h"
 #include "ImportNumbering.h"
 
@@ -28,7 +29,6 @@ struct FailedRow {
 };
 
 // How an import ended.
-class ImportBatch;
 
 struct ImportSummary {
     int imported = 0; // rows written and committed
@@ -77,7 +77,7 @@ private:
     ImportNumbering m_numbering;
     ImportContext m_context;
     std::function<QDateTime()> m_clock;
-    int m_batchSize = 1000;
+    int m_batchSize = ImportBatch::kDefaultRows;
 };
 
 // The texts the import windows and the import command show.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImportBatch.h"
 #include "ImportLoop.h"
 
 #include <QObject>
@@ -44,5 +45,5 @@ private:
     QThread *m_thread = nullptr;
     std::atomic_bool m_stop{false};
     ImportSummary m_summary;
-    int m_batchSize = 1000;
+    int m_batchSize = ImportBatch::kDefaultRows;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImportBatch.h"
 #include "ImportLoop.h"
 #include "ImportMapping.h"
 #include "MarcBook.h"
@@ -42,7 +43,8 @@ struct Callbacks {
 
 // Writes the books into db, numbered start + 1, start + 2, …
 ImportSummary run(const QVector<MarcBook> &books, qint32 start, QSqlDatabase db,
-                  const ImportContext &context, const Callbacks &callbacks, int batchSize = 1000);
+                  const ImportContext &context, const Callbacks &callbacks,
+                  int batchSize = ImportBatch::kDefaultRows);
 
 // tsgl import marc FILE [--start N]: reads the file and imports its records into the library
 // of the shared connection. Standard output: the records read, a line per refused record

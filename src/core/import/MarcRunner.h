@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ImportBatch.h"
 #include "ImportLoop.h"
 #include "MarcBook.h"
 #include "MarcReader.h"
@@ -41,7 +42,7 @@ private:
 
     QThread *m_thread = nullptr;
     std::atomic_bool m_stop{false};
-    int m_batchSize = 1000;
+    int m_batchSize = ImportBatch::kDefaultRows;
     MarcReadResult m_result;
     QVector<MarcBook> m_books;
     qint64 m_elapsed = 0;

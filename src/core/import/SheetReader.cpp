@@ -1,6 +1,7 @@
 #include "SheetReader.h"
 
 #include "CsvSheetSource.h"
+#include "RowPrefetch.h"
 #include "SheetSource.h"
 #include "XlsSheetSource.h"
 #include "XlsxSheetSource.h"
@@ -65,10 +66,16 @@ QString fail(const QString &message, QString *error)
     return message;
 }
 
+// Sheets with more rows than this are read ahead (RowPrefetch); smaller ones are read at once.
+constexpr int kPrefetchRows = 500;
+
 } // namespace
 
 struct SheetReader::Impl {
     std::unique_ptr<SheetSource> source;
+    // Reads the source ahead once next() is asked for rows; declared after the source, so it
+    // stops before the source goes.
+    std::unique_ptr<RowPrefetch> prefetch;
     QStringList headings;
     int rows = 0;
     int columns = 0;
@@ -176,13 +183,20 @@ bool SheetReader::next(int *row, QStringList *cells)
 {
     if (!d->source || d->nextRow >= rowCount())
         return false;
-    if (!d->source->readRow(d->nextRow, cells, &d->error)) {
+    // A sheet of more than a few hundred rows is read ahead in a thread of its own.
+    if (!d->prefetch && d->source->readsInAnyThread() && rowCount() - d->nextRow > kPrefetchRows)
+        d->prefetch = std::make_unique<RowPrefetch>(*d->source, d->nextRow, rowCount());
+    int index = d->nextRow;
+    const bool read = d->prefetch ? d->prefetch->next(&index, cells, &d->error)
+                                  : d->source->readRow(index, cells, &d->error);
+    if (!read) {
+        d->prefetch.reset();
         d->source.reset();
         cells->clear();
         return false;
     }
-    *row = d->nextRow + 1;
-    ++d->nextRow;
+    *row = index + 1;
+    d->nextRow = index + 1;
     return true;
 }
 
@@ -200,8 +214,11 @@ QString SheetReader::numberText(double value)
 
 QString SheetReader::dateText(const QDateTime &moment)
 {
-    const QDate date = moment.date();
-    const QTime time = moment.time();
+    return dateText(moment.date(), moment.time());
+}
+
+QString SheetReader::dateText(const QDate &date, const QTime &time)
+{
     char text[32];
     const int year = qBound(0, date.year(), 9999);
     int n = std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, date.month(), date.day());
@@ -221,7 +238,7 @@ QString SheetReader::cellText(const QVariant &value)
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     case QMetaType::QDate:
-        return dateText(QDateTime(value.toDate(), QTime(0, 0)));
+        return dateText(value.toDate(), QTime(0, 0));
     case QMetaType::QDateTime:
         return dateText(value.toDateTime());
     default:

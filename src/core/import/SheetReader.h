@@ -49,6 +49,10 @@ public:
     static QString numberText(double value);
     // "2008-08-08", or "2008-08-08 10:30:00" when the moment has a time of day.
     static QString dateText(const QDateTime &moment);
+    // The same for a date and a time of day. Cells hold wall-clock dates: they are never made
+    // moments of local time, which would cost a look at the time zone for every cell and shift
+    // a midnight that a change to summer time skips.
+    static QString dateText(const QDate &date, const QTime &time);
 
 private:
     struct Impl;

@@ -16,4 +16,6 @@ public:
     // The texts of a row (0-based, ascending from one call to the next): columnCount() of
     // them. False, with the message, when the file turns out damaged.
     virtual bool readRow(int row, QStringList *cells, QString *error) = 0;
+    // Whether readRow() may be called from another thread than open() (RowPrefetch).
+    virtual bool readsInAnyThread() const { return true; }
 };

@@ -26,6 +26,8 @@ public:
     int rowCount() const override { return m_rows; }
     int columnCount() const override { return m_columns; }
     bool readRow(int row, QStringList *cells, QString *error) override;
+    // The rows come from a child process that belongs to the thread that opened the file.
+    bool readsInAnyThread() const override { return false; }
 
 private:
     bool receive(void *data, size_t size);

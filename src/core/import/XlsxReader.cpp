@@ -459,25 +459,34 @@ bool resolveSharedStrings(QuaZip *zip, const QString &partName, SheetParser *she
 
 } // namespace
 
-QDateTime dateFromSerial(double serial, bool date1904)
+bool dateOfSerial(double serial, bool date1904, QDate *date, QTime *time)
 {
     if (!std::isfinite(serial) || serial < 0 || serial > 2958466)
-        return QDateTime();
+        return false;
     qint64 days = static_cast<qint64>(std::floor(serial));
     qint64 seconds = std::llround((serial - static_cast<double>(days)) * 86400.0);
     if (seconds >= 86400) {
         ++days;
         seconds -= 86400;
     }
-    QDate date;
     if (date1904)
-        date = QDate(1904, 1, 1).addDays(days);
+        *date = QDate(1904, 1, 1).addDays(days);
     else if (days < 61)
         // Serial 60 is 1900-02-29, a day the 1900 system counts but the calendar has not.
-        date = days < 60 ? QDate(1899, 12, 31).addDays(days) : QDate(1900, 2, 28);
+        *date = days < 60 ? QDate(1899, 12, 31).addDays(days) : QDate(1900, 2, 28);
     else
-        date = QDate(1899, 12, 30).addDays(days);
-    return QDateTime(date, QTime(0, 0).addSecs(static_cast<int>(seconds)));
+        *date = QDate(1899, 12, 30).addDays(days);
+    *time = QTime(0, 0).addSecs(static_cast<int>(seconds));
+    return true;
+}
+
+QDateTime dateFromSerial(double serial, bool date1904)
+{
+    QDate date;
+    QTime time;
+    if (!dateOfSerial(serial, date1904, &date, &time))
+        return QDateTime();
+    return QDateTime(date, time);
 }
 
 QString damagedMessage(const QString &path, const QString &reason)

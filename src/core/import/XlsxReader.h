@@ -23,7 +23,10 @@ struct Limits {
 // Reads the sheet the file opens with (the active sheet, else the first one).
 bool read(const QString &path, SheetData *sheet, QString *error, const Limits &limits = Limits());
 
-// A spreadsheet date number as a moment (1900 or 1904 date system).
+// A spreadsheet date number as a calendar date and time of day (1900 or 1904 date system);
+// false when the number is no date.
+bool dateOfSerial(double serial, bool date1904, QDate *date, QTime *time);
+// The same as a moment of local time.
 QDateTime dateFromSerial(double serial, bool date1904 = false);
 
 } // namespace XlsxReader

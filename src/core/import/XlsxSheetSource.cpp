@@ -214,13 +214,13 @@ struct XlsxSheetSource::Impl {
                 QByteArray::fromRawData(cell.value.data(), qsizetype(cell.value.size()))
                     .trimmed()
                     .toDouble(&ok);
-            const QDateTime moment =
-                ok ? XlsxReader::dateFromSerial(serial, workbook.date1904) : QDateTime();
-            if (moment.isValid()) {
+            QDate date;
+            QTime time;
+            if (ok && XlsxReader::dateOfSerial(serial, workbook.date1904, &date, &time)) {
                 // Less than a day is a time of day.
                 if (serial < 1)
-                    return moment.time().toString(QStringLiteral("hh:mm:ss"));
-                return SheetReader::dateText(moment);
+                    return time.toString(QStringLiteral("hh:mm:ss"));
+                return SheetReader::dateText(date, time);
             }
         }
         return numberFromDigits(cell.value);

@@ -74,33 +74,44 @@ QStringList embeddedDropStatements(const Indexed &ix)
     return out;
 }
 
+// The entry of the row "new" in the index. The index keeps its own copy of the texts: removing
+// a row's entry by its rowid can never disagree with what was indexed. "insert or replace"
+// takes the place of an entry a row replaced without its delete trigger ("insert or replace"
+// into the table) left.
+QString insertNewStatement(const Indexed &ix)
+{
+    QStringList newValues;
+    for (const QString &c : ix.columns)
+        newValues << QStringLiteral("new.") + c;
+    return QStringLiteral("insert or replace into %1 (rowid, %2) values (new.rowid, %3);")
+        .arg(ftsTable(ix.table), ix.columns.join(QStringLiteral(", ")),
+             newValues.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+QString embeddedInsertTrigger(const Indexed &ix)
+{
+    return QStringLiteral("create trigger %1 after insert on %2 begin %3 end")
+        .arg(triggerNames(ix.table)[0], ix.table, insertNewStatement(ix));
+}
+
+namespace {
+
 QStringList embeddedCreateStatements(const Indexed &ix)
 {
     const QString table = ix.table;
     const QString fts = ftsTable(ix.table);
-    QStringList cols;
-    QStringList newValues;
-    QStringList oldValues;
-    for (const QString &c : ix.columns) {
-        cols << c;
-        newValues << QStringLiteral("new.") + c;
-    }
-    const QString colList = cols.join(QStringLiteral(", "));
+    const QString colList = ix.columns.join(QStringLiteral(", "));
     const QStringList triggers = triggerNames(ix.table);
-    // The index keeps its own copy of the texts: removing a row's entry by its rowid can
-    // never disagree with what was indexed. "insert or replace" takes the place of an entry a
-    // row replaced without its delete trigger ("insert or replace" into the table) left.
-    const QString insertNew = QStringLiteral("insert or replace into %1 (rowid, %2) values "
-                                             "(new.rowid, %3);")
-                                  .arg(fts, colList, newValues.join(QStringLiteral(", ")));
+    const QString insertNew = insertNewStatement(ix);
     const QString deleteOld = QStringLiteral("delete from %1 where rowid=old.rowid;").arg(fts);
     return {
         QStringLiteral("create virtual table %1 using fts5(%2, tokenize='trigram')")
             .arg(fts, colList),
         QStringLiteral("insert into %1 (rowid, %2) select rowid, %2 from %3")
             .arg(fts, colList, table),
-        QStringLiteral("create trigger %1 after insert on %2 begin %3 end")
-            .arg(triggers[0], table, insertNew),
+        embeddedInsertTrigger(ix),
         // Only a change of an indexed column touches the index, not the counters of a loan.
         QStringLiteral("create trigger %1 after update of %2 on %3 begin %4 %5 end")
             .arg(triggers[1], colList, table, deleteOld, insertNew),

@@ -68,6 +68,9 @@ QString ftsTable(const QString &table);
 QStringList triggerNames(const QString &table);
 QString serverIndexName(const QString &table, const QString &column);
 
+// The statement that makes the insert trigger of a table's index on the embedded database.
+QString embeddedInsertTrigger(const Indexed &ix);
+
 // Builds every missing index and fills it from the rows already there; an index that exists
 // in its present form is left alone, so the check costs a few catalogue reads. Each table's
 // index is built in a transaction of its own, all or nothing. What this database cannot build (no
