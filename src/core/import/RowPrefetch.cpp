@@ -41,12 +41,18 @@ void RowPrefetch::read(SheetSource &source, int first, int end)
             chunk.rows.push_back(std::move(cells));
             ++row;
         }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kChunksAhead; });
-        if (m_stop)
-            return;
-        m_ready.push_back(std::move(chunk));
-        m_changed.notify_all();
+        std::vector<Chunk> spent;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kChunksAhead; });
+            if (m_stop)
+                return;
+            m_ready.push_back(std::move(chunk));
+            spent.swap(m_spent);
+            m_changed.notify_all();
+        }
+        // Freed here, outside the lock.
+        spent.clear();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_done = true;
@@ -62,6 +68,8 @@ bool RowPrefetch::next(int *row, QStringList *cells, QString *error)
             return false;
         }
         std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_current.rows.empty() && !m_done)
+            m_spent.push_back(std::move(m_current));
         m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
         if (m_ready.empty())
             return false;
@@ -71,7 +79,8 @@ bool RowPrefetch::next(int *row, QStringList *cells, QString *error)
         m_changed.notify_all();
     }
     *row = m_current.first + int(m_position);
-    *cells = std::move(m_current.rows[m_position]);
+    // A shared copy: the texts are freed with the chunk, by the thread that made them.
+    *cells = m_current.rows[m_position];
     ++m_position;
     return true;
 }

@@ -26,8 +26,9 @@ public:
     RowPrefetch(const RowPrefetch &) = delete;
     RowPrefetch &operator=(const RowPrefetch &) = delete;
 
-    // The next row in order: its 0-based number and texts. False at the end, or when the file
-    // turned out damaged (error then says why; the rows before were all given).
+    // The next row in order: its 0-based number and texts (shared with the prefetch until the
+    // next call). False at the end, or when the file turned out damaged (error then says why;
+    // the rows before were all given).
     bool next(int *row, QStringList *cells, QString *error);
 
 private:
@@ -42,6 +43,9 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Chunk> m_ready;
+    // Chunks handed out, given back to the thread to be freed where their texts were made:
+    // freeing memory of another thread's heap costs a lock for every text.
+    std::vector<Chunk> m_spent;
     bool m_done = false; // the thread has put its last chunk
     bool m_stop = false;
     Chunk m_current; // being handed out by next()

@@ -27,9 +27,14 @@ void localName(const char **name, size_t *size)
     *size -= skip;
 }
 
-bool equals(const char *text, size_t size, const char *name)
+bool equals(const char *text, size_t size, const char *name, size_t nameSize)
 {
-    return std::strlen(name) == size && std::memcmp(text, name, size) == 0;
+    return size == nameSize && std::memcmp(text, name, size) == 0;
+}
+
+template <size_t N> bool equals(const char *text, size_t size, const char (&name)[N])
+{
+    return equals(text, size, name, N - 1);
 }
 
 QString shown(const char *text, size_t size)
@@ -245,7 +250,8 @@ XlsxSheetScanner::Token XlsxSheetScanner::readToken()
         m_open[size_t(m_depth++)].assign(m_tokenName, m_tokenNameSize);
     } else if (token == Token::End) {
         if (m_depth == 0 ||
-            !equals(m_tokenName, m_tokenNameSize, m_open[size_t(m_depth - 1)].c_str())) {
+            !equals(m_tokenName, m_tokenNameSize, m_open[size_t(m_depth - 1)].data(),
+                    m_open[size_t(m_depth - 1)].size())) {
             fail(QStringLiteral("%1 中的元素没有正确结束：</%2>")
                      .arg(m_name, shown(m_tokenName, m_tokenNameSize)));
             return Token::Error;
@@ -389,15 +395,13 @@ XlsxSheetScanner::Token XlsxSheetScanner::readMarkup()
     return Token::Start;
 }
 
-bool XlsxSheetScanner::nameIs(const char *name) const
-{
-    return equals(m_tokenName, m_tokenNameSize, name);
-}
+namespace {
 
-bool XlsxSheetScanner::attribute(const char *name, const char **value, size_t *size) const
+// Calls found(name, nameSize, value, valueSize) for each attribute of a tag, names without
+// their namespace prefix, until it returns true. False when it never did or the attributes
+// are malformed.
+template <typename Found> bool findAttribute(const char *p, const char *end, Found found)
 {
-    const char *p = m_attributes;
-    const char *end = m_attributes + m_attributesSize;
     while (p < end) {
         while (p < end && isSpace(*p))
             ++p;
@@ -415,14 +419,46 @@ bool XlsxSheetScanner::attribute(const char *name, const char **value, size_t *s
         const char *valueStart = p;
         while (p < end && *p != quote)
             ++p;
-        if (equals(attributeName, nameSize, name)) {
-            *value = valueStart;
-            *size = size_t(p - valueStart);
+        if (found(attributeName, nameSize, valueStart, size_t(p - valueStart)))
             return true;
-        }
         ++p;
     }
     return false;
+}
+
+} // namespace
+
+bool XlsxSheetScanner::attribute(const char *name, size_t wantedSize, const char **value,
+                                 size_t *size) const
+{
+    return findAttribute(m_attributes, m_attributes + m_attributesSize,
+                         [&](const char *n, size_t nSize, const char *v, size_t vSize) {
+                             if (!equals(n, nSize, name, wantedSize))
+                                 return false;
+                             *value = v;
+                             *size = vSize;
+                             return true;
+                         });
+}
+
+void XlsxSheetScanner::cellAttributes(CellAttributes *found) const
+{
+    findAttribute(m_attributes, m_attributes + m_attributesSize,
+                  [found](const char *n, size_t nSize, const char *v, size_t vSize) {
+                      if (nSize != 1)
+                          return false;
+                      if (*n == 'r' && !found->r) {
+                          found->r = v;
+                          found->rSize = vSize;
+                      } else if (*n == 't' && !found->t) {
+                          found->t = v;
+                          found->tSize = vSize;
+                      } else if (*n == 's' && !found->s) {
+                          found->s = v;
+                          found->sSize = vSize;
+                      }
+                      return found->r && found->t && found->s;
+                  });
 }
 
 bool XlsxSheetScanner::appendText(std::string *text, size_t *characters)
@@ -562,13 +598,13 @@ bool XlsxSheetScanner::readCell(bool selfClosing)
     if (size_t(m_cellCount) == m_cells.size())
         m_cells.emplace_back();
     Cell &cell = m_cells[size_t(m_cellCount)];
-    const char *value = nullptr;
-    size_t size = 0;
+    CellAttributes attributes;
+    cellAttributes(&attributes);
     cell.row = qMax(m_row, 0);
     cell.column = m_column + 1;
-    if (attribute("r", &value, &size) && !parseCellName(value, size, &cell.row, &cell.column)) {
+    if (attributes.r && !parseCellName(attributes.r, attributes.rSize, &cell.row, &cell.column)) {
         fail(QStringLiteral("单元格位置“%1”无效，列应在 A 到 XFD 之间，行应在 1 到 %2 之间")
-                 .arg(shown(value, size))
+                 .arg(shown(attributes.r, attributes.rSize))
                  .arg(XlsxReader::kMaxRows));
         return false;
     }
@@ -578,7 +614,9 @@ bool XlsxSheetScanner::readCell(bool selfClosing)
     }
     m_column = cell.column;
     cell.type = 'n';
-    if (attribute("t", &value, &size)) {
+    const char *value = attributes.t;
+    size_t size = attributes.tSize;
+    if (value) {
         if (equals(value, size, "s"))
             cell.type = 's';
         else if (equals(value, size, "inlineStr"))
@@ -593,7 +631,9 @@ bool XlsxSheetScanner::readCell(bool selfClosing)
             cell.type = 'd';
     }
     cell.style = 0;
-    if (attribute("s", &value, &size) && size <= 9) {
+    value = attributes.s;
+    size = attributes.sSize;
+    if (value && size <= 9) {
         int style = 0;
         for (size_t i = 0; i < size && style >= 0; ++i)
             style = value[i] >= '0' && value[i] <= '9' ? style * 10 + (value[i] - '0') : -1;
@@ -603,7 +643,10 @@ bool XlsxSheetScanner::readCell(bool selfClosing)
     ++m_cellCount;
     if (selfClosing)
         return true;
-    std::string inlineText;
+    // The inline text is read into a buffer kept from cell to cell and swapped into the cell,
+    // so that neither allocates once the rows run.
+    std::string &inlineText = m_inlineText;
+    inlineText.clear();
     bool hasInline = false;
     for (;;) {
         switch (readToken()) {
@@ -628,7 +671,7 @@ bool XlsxSheetScanner::readCell(bool selfClosing)
         case Token::End:
             if (cell.type == 'i' || hasInline) {
                 cell.type = 'i';
-                cell.value = std::move(inlineText);
+                cell.value.swap(inlineText);
             }
             return true;
         case Token::Text:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,8 +68,28 @@ private:
     bool skipElement();
     bool appendText(std::string *text, size_t *characters);
     void fail(const QString &reason);
-    bool nameIs(const char *name) const;
-    bool attribute(const char *name, const char **value, size_t *size) const;
+    // The names are literals: their length is known when compiling.
+    template <size_t N> bool nameIs(const char (&name)[N]) const
+    {
+        return m_tokenNameSize == N - 1 && std::memcmp(m_tokenName, name, N - 1) == 0;
+    }
+    // The values of the attributes r, t and s of a cell's tag, found in one pass (each left
+    // alone when the tag has none).
+    struct CellAttributes {
+        const char *r = nullptr;
+        size_t rSize = 0;
+        const char *t = nullptr;
+        size_t tSize = 0;
+        const char *s = nullptr;
+        size_t sSize = 0;
+    };
+    void cellAttributes(CellAttributes *found) const;
+    template <size_t N>
+    bool attribute(const char (&name)[N], const char **value, size_t *size) const
+    {
+        return attribute(name, N - 1, value, size);
+    }
+    bool attribute(const char *name, size_t nameSize, const char **value, size_t *size) const;
 
     QuaZip *m_zip;
     QString m_name;
@@ -84,6 +105,7 @@ private:
     // The last token.
     const char *m_tokenName = nullptr;
     size_t m_tokenNameSize = 0;
+    std::string m_inlineText; // see readCell()
     const char *m_attributes = nullptr;
     size_t m_attributesSize = 0;
     bool m_selfClosing = false;
