@@ -118,10 +118,12 @@ int main(int argc, char **argv)
     const QString workbook = kept.isEmpty() ? dir.filePath(QStringLiteral("图书.xlsx")) : kept;
     if (QFileInfo::exists(workbook)) {
         std::printf("using the workbook %s\n", qPrintable(workbook));
-    } else if (std::printf("making a workbook of %d books\n", rows);
-               !makeWorkbook(dir.path(), rows, workbook, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
+    } else {
+        std::printf("making a workbook of %d books\n", rows);
+        if (!makeWorkbook(dir.path(), rows, workbook, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
     }
     std::printf("workbook: %.1f MB\n", QFileInfo(workbook).size() / 1048576.0);
 

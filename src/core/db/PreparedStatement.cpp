@@ -70,7 +70,6 @@ struct SqliteApi {
     decltype(&sqlite3_reset) reset = nullptr;
     decltype(&sqlite3_finalize) finalize = nullptr;
     decltype(&sqlite3_errmsg16) errmsg = nullptr;
-    decltype(&sqlite3_get_autocommit) autocommit = nullptr;
 
     static const SqliteApi *get()
     {
@@ -90,7 +89,7 @@ struct SqliteApi {
                 f(&a.bindInt, "sqlite3_bind_int64") && f(&a.bindDouble, "sqlite3_bind_double") &&
                 f(&a.bindNull, "sqlite3_bind_null") && f(&a.step, "sqlite3_step") &&
                 f(&a.reset, "sqlite3_reset") && f(&a.finalize, "sqlite3_finalize") &&
-                f(&a.errmsg, "sqlite3_errmsg16") && f(&a.autocommit, "sqlite3_get_autocommit");
+                f(&a.errmsg, "sqlite3_errmsg16");
             if (!all)
                 a.prepare = nullptr;
             return a;
@@ -250,11 +249,4 @@ void PreparedStatement::bindUtf8(int index, const QByteArray &utf8)
 bool PreparedStatement::exec(QString *error)
 {
     return m_backend->exec(error);
-}
-
-bool PreparedStatement::inTransaction(const QSqlDatabase &db)
-{
-    const SqliteApi *api = SqliteApi::get();
-    sqlite3 *handle = sqliteHandle(db);
-    return !api || !handle || api->autocommit(handle) == 0;
 }

@@ -28,11 +28,6 @@ public:
     // Runs the statement with the values bound; false with the database's message.
     bool exec(QString *error = nullptr);
 
-    // Whether the embedded database connection db is inside a transaction (it ends one by
-    // itself on some errors: a full disk, an I/O error). True on other databases, where the
-    // caller learns of it otherwise.
-    static bool inTransaction(const QSqlDatabase &db);
-
     class Backend;
 
 private:
