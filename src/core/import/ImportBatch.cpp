@@ -21,7 +21,9 @@ bool isServer(const QSqlDatabase &db)
 
 ImportBatch::ImportBatch(QSqlDatabase db, int batchSize)
     : m_db(std::move(db))
-    , m_batchSize(batchSize > 0 ? batchSize : 1)
+    , m_batchSize(batchSize > 0    ? batchSize
+                  : isServer(m_db) ? kServerRows
+                                   : kEmbeddedRows)
     , m_indexing(m_db)
     , m_savepoint(m_db)
     , m_release(m_db)

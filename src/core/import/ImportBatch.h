@@ -45,9 +45,13 @@
 // destructor commits what is pending, so a stopped import keeps every row written so far.
 class ImportBatch {
 public:
-    // Rows per transaction: large batches write each index page touched once per batch
+    // Rows per transaction, chosen for the database when a batch is made with kDefaultRows.
+    // On the embedded database large batches write each index page touched once per batch
     // instead of once per few rows, and a batch holds the write lock for well under a second.
-    static constexpr int kDefaultRows = 10000;
+    // The server slows down past a thousand or so savepoints in one transaction.
+    static constexpr int kDefaultRows = 0;
+    static constexpr int kEmbeddedRows = 10000;
+    static constexpr int kServerRows = 1000;
     // The longest a batch stays open: other workstations wait at most this long to write.
     static constexpr qint64 kBatchMilliseconds = 1000;
 
