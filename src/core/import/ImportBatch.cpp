@@ -53,10 +53,13 @@ void ImportBatch::tuneConnection()
     // A batch touches pages all over the ten or so indexes of a table: with the default cache
     // of 2 MB they are written out and read back again and again within one batch. The
     // savepoints' journals and the rows held for the search index (HeldIndexing) are kept in
-    // memory instead of temporary files, which the database would write at every row.
+    // memory instead of temporary files, which the database would write at every row. The log
+    // is copied into the database every 40 MB instead of every 4 MB, that is not after every
+    // batch, each copy with its own wait for the disk.
     const std::pair<const char *, const char *> settings[] = {
         {"cache_size", "-65536"},
         {"temp_store", "2"},
+        {"wal_autocheckpoint", "10000"},
     };
     for (const auto &[name, value] : settings) {
         QSqlQuery q(m_db);
