@@ -19,15 +19,6 @@ QString notingTrigger(const QString &table)
     return ContainsIndex::ftsTable(table) + QStringLiteral("_待建_记录");
 }
 
-const ContainsIndex::Indexed *indexOf(const QString &table)
-{
-    for (const ContainsIndex::Indexed &ix : ContainsIndex::indexed()) {
-        if (ix.table == table)
-            return &ix;
-    }
-    return nullptr;
-}
-
 bool run(const QSqlDatabase &db, const QString &sql, QString *error)
 {
     QSqlQuery q(db);
@@ -63,7 +54,7 @@ bool HeldIndexing::hold(QString *error)
         };
         // Recorded before the statements run: a failure part way leaves the caller's rollback
         // to undo what ran, and forget() then clears this list.
-        m_held << ix.table;
+        m_held << &ix;
         for (const QString &sql : statements) {
             if (!run(m_db, sql, error))
                 return false;
@@ -75,12 +66,8 @@ bool HeldIndexing::hold(QString *error)
 bool HeldIndexing::catchUp(QString *error)
 {
     while (!m_held.isEmpty()) {
-        const QString table = m_held.first();
-        const ContainsIndex::Indexed *ix = indexOf(table);
-        if (!ix) {
-            m_held.removeFirst();
-            continue;
-        }
+        const ContainsIndex::Indexed *ix = m_held.first();
+        const QString &table = ix->table;
         const QString columns = ix->columns.join(QStringLiteral(", "));
         const QString noted = notedTable(table);
         // "insert or replace": a noted row that an update in the meantime already indexed

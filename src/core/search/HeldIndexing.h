@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ContainsIndex.h"
+
 #include <QSqlDatabase>
 #include <QString>
-#include <QStringList>
+#include <QVector>
 
 // Indexes the rows that many inserts add to a table with a "contains" index (ContainsIndex)
 // together instead of one by one, on the embedded database.
@@ -35,5 +37,6 @@ public:
 
 private:
     QSqlDatabase m_db;
-    QStringList m_held; // the tables whose insert trigger is replaced
+    // The indexes whose insert trigger is replaced (entries of ContainsIndex::indexed()).
+    QVector<const ContainsIndex::Indexed *> m_held;
 };
